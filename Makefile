@@ -1,0 +1,38 @@
+# Entry points (see README.md):
+#   make run    installs what is missing, builds build/kelvo and starts it
+#   make test   installs what is missing, builds and runs every test, then
+#               the same unit and whole-program tests under the sanitizers
+JOBS ?= $(shell nproc)
+CMAKE_FLAGS ?=
+
+.PHONY: deps build run test test-plain test-asan bench format clean
+
+deps:
+	@tools/install-deps.sh
+
+build: deps
+	cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_FLAGS) >/dev/null
+	cmake --build build -j $(JOBS)
+
+run: build
+	./build/kelvo
+
+test: test-plain test-asan
+
+test-plain: build
+	cd build && ctest --output-on-failure -j $(JOBS) --timeout 600
+
+test-asan: deps
+	cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKELVO_SANITIZE=ON $(CMAKE_FLAGS) >/dev/null
+	cmake --build build-asan -j $(JOBS)
+	cd build-asan && ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
+	  ctest --output-on-failure -j $(JOBS) --timeout 900 -LE e2e
+
+bench: build
+	@for b in build/bench/bench_*; do echo "== $$b"; $$b --benchmark_min_time=0.2; done
+
+format:
+	git ls-files '*.cpp' '*.h' | xargs clang-format -i
+
+clean:
+	rm -rf build build-asan

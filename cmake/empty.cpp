@@ -1,0 +1,2 @@
+// Lets a layer library build while its folders are still empty.
+namespace kelvo_empty {}

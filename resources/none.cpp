@@ -1,0 +1,2 @@
+// No resources are embedded yet.
+namespace kelvo_resources {}
