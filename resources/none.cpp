@@ -1,2 +1,0 @@
-// No resources are embedded yet.
-namespace kelvo_resources {}
