@@ -1,0 +1,22 @@
+// What the files of platform/controls share among themselves: the class
+// registrations that RegisterSystemClasses runs, and small geometry helpers.
+#pragma once
+
+#include "platform/winapi.h"
+
+namespace platform::controls {
+
+void RegisterButtonClass();
+void RegisterStaticClass();
+void RegisterEditClass();
+void RegisterMenuClasses();
+void RegisterMessageBoxClass();
+
+inline void OffsetRectBy(RECT* r, int dx, int dy) {
+    r->left += dx;
+    r->right += dx;
+    r->top += dy;
+    r->bottom += dy;
+}
+
+}  // namespace platform::controls
