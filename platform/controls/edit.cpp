@@ -27,7 +27,10 @@ constexpr int kWheelLines = 3;
 struct EditState {
     EditModel model{false};
     HFONT font = nullptr;
-    std::unordered_map<char16_t, int> widths;  // per font, filled as characters appear
+    // Character widths in the current font, filled as characters appear: a
+    // flat table for the common range, a map for the rest.
+    std::vector<int> narrowWidths = std::vector<int>(0x800, -1);
+    std::unordered_map<char16_t, int> widths;
     int lineHeight = 0;
     int ascent = 0;
     int layoutWidth = -1;  // the wrap width the layout was made for
@@ -40,6 +43,11 @@ struct EditState {
     WCHAR password = 0;
     bool modified = false;
 };
+
+void ForgetWidths(EditState& s) {
+    std::fill(s.narrowWidths.begin(), s.narrowWidths.end(), -1);
+    s.widths.clear();
+}
 
 std::unordered_map<HWND, EditState>& States() {
     static auto* states = new std::unordered_map<HWND, EditState>;
@@ -74,8 +82,11 @@ public:
     }
     int Width(char16_t c) {
         if (s_.password) c = s_.password;
-        auto it = s_.widths.find(c);
-        if (it != s_.widths.end()) return it->second;
+        if (c < s_.narrowWidths.size() && s_.narrowWidths[c] >= 0) return s_.narrowWidths[c];
+        if (c >= s_.narrowWidths.size()) {
+            auto it = s_.widths.find(c);
+            if (it != s_.widths.end()) return it->second;
+        }
         int w = 0;
         if (c == u'\t') {
             w = Width(u' ') * 8;
@@ -84,7 +95,11 @@ public:
             GetTextExtentPoint32W(dc_, &c, 1, &size);
             w = size.cx;
         }
-        s_.widths.emplace(c, w);
+        if (c < s_.narrowWidths.size()) {
+            s_.narrowWidths[c] = w;
+        } else {
+            s_.widths.emplace(c, w);
+        }
         return w;
     }
     void Metrics() {
@@ -492,10 +507,18 @@ LRESULT CALLBACK EditProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     }
     EditState& s = found->second;
     switch (msg) {
-        case WM_NCCREATE: {
+        case WM_NCCREATE:
+        case WM_CREATE: {
             const auto* cs = reinterpret_cast<const CREATESTRUCTW*>(lParam);
-            if (cs && cs->lpszName && !IS_INTRESOURCE(cs->lpszName)) s.model.SetText(cs->lpszName);
+            if (msg == WM_NCCREATE || s.model.Text().empty()) {
+                if (cs && cs->lpszName && !IS_INTRESOURCE(cs->lpszName)) s.model.SetText(cs->lpszName);
+            }
             s.model.SetMultiline((static_cast<DWORD>(cs ? cs->style : 0) & ES_MULTILINE) != 0);
+            if (msg == WM_CREATE) {
+                Measurer m(hwnd, s);
+                EnsureLayout(hwnd, s, m);
+                UpdateScrollBar(hwnd, s);
+            }
             break;  // the default stores the window text
         }
         case WM_GETDLGCODE: {
@@ -507,7 +530,7 @@ LRESULT CALLBACK EditProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         }
         case WM_SETFONT:
             s.font = reinterpret_cast<HFONT>(wParam);
-            s.widths.clear();
+            ForgetWidths(s);
             s.lineHeight = 0;
             s.model.InvalidateLayout();
             {
@@ -685,7 +708,7 @@ LRESULT CALLBACK EditProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         }
         case EM_SETPASSWORDCHAR:
             s.password = static_cast<WCHAR>(wParam);
-            s.widths.clear();
+            ForgetWidths(s);
             s.model.InvalidateLayout();
             InvalidateRect(hwnd, nullptr, FALSE);
             return 0;
