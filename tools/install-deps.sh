@@ -12,6 +12,7 @@ packages=(
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   xvfb xdotool imagemagick x11-utils locales xdg-utils
   clang libclang-rt-dev
+  sqlite3
 )
 locales_wanted=(it_IT.UTF-8 en_US.UTF-8 de_DE.UTF-8 fr_FR.UTF-8)
 

@@ -1,0 +1,383 @@
+// The settings store: key layout, round trips, the store layout, and what
+// happens with other processes, killed writers, damaged, locked and
+// unreachable files. Each test has its own XDG_CONFIG_HOME.
+#include "services/settings.h"
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <iostream>
+#include <random>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "platform/registry/notice.h"
+#include "platform/registry/store.h"
+#include "platform/winapi.h"
+#include "services/text.h"
+#include "tests/registry/scratch.h"
+
+namespace {
+
+using namespace std::string_literals;
+using TQUtility::LoadSetting;
+using TQUtility::LoadWideSetting;
+using TQUtility::SaveSetting;
+using TQUtility::SaveWideSetting;
+
+const std::string kApp = "Kelvo.exe";
+const std::string kCategory = "Categorie";
+
+// Captures notices for one scope.
+class NoticeCapture {
+public:
+    NoticeCapture() {
+        previous_ = platform::SetNoticeHook([this](const std::string& m) { messages.push_back(m); });
+    }
+    ~NoticeCapture() { platform::SetNoticeHook(previous_); }
+    std::vector<std::string> messages;
+
+private:
+    platform::NoticeHook previous_;
+};
+
+std::vector<std::string> DamagedFiles(const std::string& folder) {
+    std::vector<std::string> found;
+    for (const auto& e : std::filesystem::directory_iterator(folder))
+        if (e.path().filename().string().find(".damaged-") != std::string::npos &&
+            e.path().filename().string().find("-journal") == std::string::npos)
+            found.push_back(e.path().string());
+    return found;
+}
+
+// The raw bytes of a stored setting, and its type.
+std::string StoredBytes(const std::string& key, DWORD* type) {
+    HKEY h = nullptr;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, u"Software\\TQSettings\\Kelvo.exe\\Categorie", 0, KEY_READ, &h) != 0)
+        return "<no key>";
+    std::vector<BYTE> data(100000);
+    DWORD size = static_cast<DWORD>(data.size());
+    const std::u16string name = TQUtility::ToWide(key);
+    const LSTATUS rc = RegQueryValueExW(h, name.c_str(), nullptr, type, data.data(), &size);
+    RegCloseKey(h);
+    return rc == 0 ? std::string(data.begin(), data.begin() + size) : "<no value>";
+}
+
+// A first load finds nothing and leaves the four key levels created.
+TEST(Settings, FirstRunCreatesTheKeyPath) {
+    scratch::TempHome home;
+    EXPECT_EQ(LoadSetting(kApp, kCategory, "testo0"), "");
+    const char16_t* levels[] = {u"Software", u"Software\\TQSettings", u"Software\\TQSettings\\Kelvo.exe",
+                                u"Software\\TQSettings\\Kelvo.exe\\Categorie"};
+    for (const char16_t* level : levels) {
+        HKEY h = nullptr;
+        EXPECT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, level, 0, KEY_READ, &h), ERROR_SUCCESS);
+        RegCloseKey(h);
+    }
+}
+
+// Whatever SaveSetting stored comes back whole, longer than 1024 characters
+// too, stored as UTF-16LE units without a terminating zero.
+TEST(Settings, RoundTripsAndLayout) {
+    scratch::TempHome home;
+    std::string everyByte;
+    for (int b = 1; b < 256; ++b)
+        everyByte.push_back(static_cast<char>(b));
+    const std::string values[] = {"abc",
+                                  "ci\xF2",
+                                  everyByte,
+                                  std::string(1023, 'x'),
+                                  std::string(1024, 'y'),
+                                  std::string(1025, 'z'),
+                                  std::string(2048, 'w') + "\xF2",
+                                  std::string(40000, 'v'),
+                                  ""};
+    for (const std::string& v : values) {
+        SaveSetting(kApp, kCategory, "testo1", v);
+        const std::string back = LoadSetting(kApp, kCategory, "testo1");
+        EXPECT_EQ(back.size(), v.size());
+        EXPECT_TRUE(back == v) << "length " << v.size();
+        DWORD type = 0;
+        const std::string stored = StoredBytes("testo1", &type);
+        EXPECT_EQ(type, REG_SZ);
+        EXPECT_EQ(stored.size(), 2 * v.size());
+    }
+    SaveSetting(kApp, kCategory, "testo2", "ab\xF2");
+    DWORD type = 0;
+    EXPECT_EQ(StoredBytes("testo2", &type), "a\0b\0\xF2\0"s);
+    SaveSetting(kApp, kCategory, "cut", "ab\0cd"s);
+    EXPECT_EQ(LoadSetting(kApp, kCategory, "cut"), "ab") << "the narrow text ends at its zero byte";
+    EXPECT_EQ(LoadSetting(kApp, "OtherCategory", "testo2"), "") << "categories are separate";
+}
+
+// Values written by other tools: the type is ignored, the text ends at the
+// first zero unit, an odd last byte is dropped.
+TEST(Settings, ValuesWrittenByOthers) {
+    scratch::TempHome home;
+    const struct {
+        DWORD type;
+        std::string bytes;
+        std::string expected;
+    } cases[] = {
+        {REG_SZ, "a\0b\0c\0\0\0"s, "abc"},
+        {REG_SZ, "a\0\0\0b\0"s, "a"},
+        {REG_SZ, "a\0b\0c"s, "ab"},
+        {REG_DWORD, "A\0B\0"s, "AB"},
+        {REG_DWORD, "\x2A\0\0\0"s, "*"},
+        {REG_BINARY, std::string(5001, 'q'), std::string(2500, 'q')},
+        {REG_SZ, ""s, ""},
+    };
+    EXPECT_EQ(LoadSetting(kApp, kCategory, "x"), "");
+    HKEY h = nullptr;
+    ASSERT_EQ(
+        RegOpenKeyExW(HKEY_CURRENT_USER, u"Software\\TQSettings\\Kelvo.exe\\Categorie", 0, KEY_WRITE, &h), 0);
+    for (const auto& c : cases) {
+        ASSERT_EQ(RegSetValueExW(h, u"x", 0, c.type, reinterpret_cast<const BYTE*>(c.bytes.data()),
+                                 static_cast<DWORD>(c.bytes.size())),
+                  ERROR_SUCCESS);
+        const std::string back = LoadSetting(kApp, kCategory, "x");
+        EXPECT_TRUE(back == c.expected)
+            << "type " << c.type << ", " << c.bytes.size() << " bytes, got " << back.size() << " bytes";
+    }
+    RegCloseKey(h);
+}
+
+// The wide form keeps every character; both forms share one layout.
+TEST(Settings, WideForm) {
+    scratch::TempHome home;
+    const std::u16string text = u"Prezzo 5\u20AC \u03B1\u03B2\u03B3 \U0001F600";
+    SaveWideSetting(kApp, kCategory, "testo3", text);
+    EXPECT_EQ(LoadWideSetting(kApp, kCategory, "testo3"), text);
+    EXPECT_EQ(LoadSetting(kApp, kCategory, "testo3"), TQUtility::ToNarrow(text));
+
+    SaveSetting(kApp, kCategory, "testo4", "ci\xF2");
+    EXPECT_EQ(LoadWideSetting(kApp, kCategory, "testo4"), u"ci\u00F2");
+    const std::u16string longText(3000, u'\u20AC');
+    SaveWideSetting(kApp, kCategory, "testo5", longText);
+    EXPECT_EQ(LoadWideSetting(kApp, kCategory, "testo5"), longText);
+}
+
+// Helper run in a child process: loads one setting and checks it.
+TEST(SettingsChild, DISABLED_Load) {
+    const char* key = std::getenv("KELVO_CHILD_KEY");
+    const char* expected = std::getenv("KELVO_CHILD_EXPECT");
+    ASSERT_TRUE(key && expected);
+    EXPECT_EQ(LoadSetting(kApp, kCategory, key), expected);
+}
+
+// Helper run in a child process: saves one key many times, checking each.
+TEST(SettingsChild, DISABLED_SaveMany) {
+    const char* key = std::getenv("KELVO_CHILD_KEY");
+    ASSERT_TRUE(key);
+    for (int i = 0; i < 40; ++i) {
+        const std::string value = std::string(key) + "-" + std::to_string(i);
+        SaveSetting(kApp, kCategory, key, value);
+        ASSERT_EQ(LoadSetting(kApp, kCategory, key), value);
+    }
+}
+
+// The value the killed writer stores for key k at generation g.
+std::string WriterValue(long g, int k) {
+    return "g" + std::to_string(g) + "k" + std::to_string(k) + ":" +
+           std::string(static_cast<std::size_t>((g * 7 + k * 13) % 3000), static_cast<char>('a' + k));
+}
+
+// Helper run in a child process: saves five keys in a loop until killed.
+TEST(SettingsChild, DISABLED_SaveUntilKilled) {
+    const char* base = std::getenv("KELVO_CHILD_BASE");
+    ASSERT_TRUE(base);
+    for (long g = std::atol(base);; ++g)
+        for (int k = 0; k < 5; ++k)
+            SaveSetting(kApp, kCategory, "k" + std::to_string(k), WriterValue(g, k));
+}
+
+TEST(Settings, SavedInOneProcessLoadedInAnother) {
+    scratch::TempHome home;
+    SaveSetting(kApp, kCategory, "testo6", "Unit\xE0 " + std::string(1500, 'u'));
+    EXPECT_EQ(scratch::RunSelf("SettingsChild.DISABLED_Load",
+                               {{"KELVO_CHILD_KEY", "testo6"},
+                                {"KELVO_CHILD_EXPECT", "Unit\xE0 " + std::string(1500, 'u')}}),
+              0);
+    EXPECT_EQ(scratch::RunSelf("SettingsChild.DISABLED_Load",
+                               {{"KELVO_CHILD_KEY", "testo7"}, {"KELVO_CHILD_EXPECT", "not saved"}}),
+              1)
+        << "the helper does fail on a wrong value (its failure message above is expected)";
+}
+
+// Two processes saving different keys at once, starting from no database:
+// neither loses the other's writes and neither sees a failed save.
+TEST(Settings, TwoProcessesSavingAtOnce) {
+    scratch::TempHome home;
+    const pid_t a = scratch::SpawnSelf("SettingsChild.DISABLED_SaveMany", {{"KELVO_CHILD_KEY", "alpha"}});
+    const pid_t b = scratch::SpawnSelf("SettingsChild.DISABLED_SaveMany", {{"KELVO_CHILD_KEY", "beta"}});
+    ASSERT_GT(a, 0);
+    ASSERT_GT(b, 0);
+    EXPECT_EQ(scratch::WaitExit(a), 0);
+    EXPECT_EQ(scratch::WaitExit(b), 0);
+    EXPECT_EQ(LoadSetting(kApp, kCategory, "alpha"), "alpha-39");
+    EXPECT_EQ(LoadSetting(kApp, kCategory, "beta"), "beta-39");
+}
+
+// A writer killed at random moments of a save loop leaves a database that
+// opens cleanly, where every key holds an old or a new value, never garbage.
+TEST(Settings, WriterKilledMidSave) {
+    scratch::TempHome home;
+    NoticeCapture notices;
+    const unsigned seed = static_cast<unsigned>(std::random_device{}());
+    std::cout << "WriterKilledMidSave seed " << seed << "\n";
+    SCOPED_TRACE("seed " + std::to_string(seed));
+    std::mt19937 random(seed);
+    std::uniform_int_distribution<int> delayMs(5, 120);
+
+    long lastGen[5] = {-1, -1, -1, -1, -1};
+    int progressed = 0;
+    for (int round = 0; round < 20; ++round) {
+        const long base = round * 1000000L;
+        const pid_t child = scratch::SpawnSelf("SettingsChild.DISABLED_SaveUntilKilled",
+                                               {{"KELVO_CHILD_BASE", std::to_string(base)}});
+        ASSERT_GT(child, 0);
+        std::this_thread::sleep_for(std::chrono::milliseconds(delayMs(random)));
+        kill(child, SIGKILL);
+        int status = 0;
+        waitpid(child, &status, 0);
+
+        bool changed = false;
+        for (int k = 0; k < 5; ++k) {
+            const std::string v = LoadSetting(kApp, kCategory, "k" + std::to_string(k));
+            if (v.empty()) {
+                EXPECT_EQ(lastGen[k], -1) << "key " << k << " lost its value in round " << round;
+                continue;
+            }
+            const long g = std::atol(v.c_str() + 1);
+            EXPECT_EQ(v, WriterValue(g, k)) << "key " << k << " round " << round;
+            EXPECT_GE(g, lastGen[k]) << "key " << k << " went back in round " << round;
+            if (g != lastGen[k]) changed = true;
+            lastGen[k] = g;
+        }
+        if (changed) ++progressed;
+    }
+    EXPECT_GE(progressed, 5) << "the writer must have been saving when it was killed";
+    EXPECT_EQ(platform::registry::CheckIntegrity(), ERROR_SUCCESS);
+    EXPECT_TRUE(notices.messages.empty()) << "a killed writer is not damage";
+    EXPECT_TRUE(DamagedFiles(home.folder()).empty());
+}
+
+// A file that is not a database, found at the first call or under an open
+// connection, is set aside whole, with a notice, and a fresh one started.
+TEST(Settings, DamagedFileIsSetAside) {
+    for (bool openFirst : {false, true}) {
+        SCOPED_TRACE(openFirst ? "damaged under an open connection" : "damaged before the first call");
+        scratch::TempHome home;
+        NoticeCapture notices;
+        std::filesystem::create_directories(home.folder());
+        if (openFirst) SaveSetting(kApp, kCategory, "testo0", "before");
+        std::mt19937 random(12345);
+        std::string garbage(8192, '\0');
+        for (char& c : garbage)
+            c = static_cast<char>(random());
+        scratch::WriteFile(home.database(), garbage);
+
+        EXPECT_EQ(LoadSetting(kApp, kCategory, "testo0"), "");
+        SaveSetting(kApp, kCategory, "testo0", "after");
+        EXPECT_EQ(LoadSetting(kApp, kCategory, "testo0"), "after");
+
+        const std::vector<std::string> damaged = DamagedFiles(home.folder());
+        ASSERT_EQ(damaged.size(), 1u);
+        EXPECT_TRUE(scratch::ReadFile(damaged[0]) == garbage) << "the damaged file is kept unchanged";
+        ASSERT_EQ(notices.messages.size(), 1u);
+        EXPECT_NE(notices.messages[0].find(damaged[0]), std::string::npos) << notices.messages[0];
+    }
+}
+
+// Starts the sqlite3 shell holding an exclusive lock on `db` until its input
+// is closed. Returns the pid and the write end of its input.
+pid_t HoldLock(const std::string& db, int* input) {
+    int fds[2];
+    if (pipe(fds) != 0) return -1;
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, fds[0], 0);
+    posix_spawn_file_actions_addclose(&actions, fds[1]);
+    std::string exe = "sqlite3", path = db;
+    char* argv[] = {exe.data(), path.data(), nullptr};
+    pid_t pid = -1;
+    const int rc = posix_spawnp(&pid, "sqlite3", &actions, nullptr, argv, environ);
+    posix_spawn_file_actions_destroy(&actions);
+    close(fds[0]);
+    if (rc != 0) {
+        close(fds[1]);
+        return -1;
+    }
+    const char begin[] = "BEGIN EXCLUSIVE;\n";
+    if (write(fds[1], begin, sizeof begin - 1) != static_cast<ssize_t>(sizeof begin - 1)) return -1;
+    *input = fds[1];
+    return pid;
+}
+
+// A database locked by another process past the busy timeout: loads give an
+// empty text, saves store nothing, the file is untouched and not taken for
+// damage; once the lock is gone everything is as before.
+TEST(Settings, LockedDatabase) {
+    scratch::TempHome home;
+    NoticeCapture notices;
+    SaveSetting(kApp, kCategory, "testo0", "before");
+    platform::registry::CloseDatabase();
+    const std::string bytes = scratch::ReadFile(home.database());
+
+    int input = -1;
+    const pid_t holder = HoldLock(home.database(), &input);
+    ASSERT_GT(holder, 0) << "the sqlite3 shell is needed";
+    platform::registry::SetBusyTimeoutMs(50);
+    HKEY probe = nullptr;
+    LSTATUS rc = ERROR_SUCCESS;
+    for (int i = 0; i < 200 && (rc = RegCreateKeyW(HKEY_CURRENT_USER, u"Software", &probe)) == ERROR_SUCCESS;
+         ++i) {
+        RegCloseKey(probe);
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    ASSERT_EQ(rc, ERROR_BUSY) << "the lock was taken";
+
+    platform::registry::SetBusyTimeoutMs(300);
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(LoadSetting(kApp, kCategory, "testo0"), "");
+    SaveSetting(kApp, kCategory, "testo0", "during");
+    SaveSetting(kApp, kCategory, "testo9", "during");
+    const auto waited = std::chrono::steady_clock::now() - start;
+    EXPECT_GE(waited, std::chrono::milliseconds(300)) << "the calls waited for the lock";
+    EXPECT_LT(waited, std::chrono::seconds(10));
+
+    close(input);
+    EXPECT_EQ(scratch::WaitExit(holder), 0);
+    EXPECT_TRUE(scratch::ReadFile(home.database()) == bytes) << "the locked file was not written";
+    EXPECT_TRUE(notices.messages.empty()) << "a lock is not damage";
+    EXPECT_TRUE(DamagedFiles(home.folder()).empty());
+    EXPECT_EQ(LoadSetting(kApp, kCategory, "testo0"), "before");
+    EXPECT_EQ(LoadSetting(kApp, kCategory, "testo9"), "");
+}
+
+// A location below a regular file cannot be created: calls fail with an
+// error code, loads are empty, saves do nothing, nothing crashes.
+TEST(Settings, UnusableLocation) {
+    scratch::TempDir dir;
+    const std::string file = dir.path() + "/plain-file";
+    scratch::WriteFile(file, "not a folder");
+    scratch::EnvOverride xdg("XDG_CONFIG_HOME", file + "/config");
+    platform::registry::CloseDatabase();
+    HKEY h = nullptr;
+    const LSTATUS rc = RegCreateKeyW(HKEY_CURRENT_USER, u"Software\\TQSettings", &h);
+    EXPECT_NE(rc, ERROR_SUCCESS);
+    EXPECT_EQ(h, nullptr);
+    SaveSetting(kApp, kCategory, "testo0", "lost");
+    EXPECT_EQ(LoadSetting(kApp, kCategory, "testo0"), "");
+    EXPECT_EQ(scratch::ReadFile(file), "not a folder");
+}
+
+}  // namespace
