@@ -196,7 +196,9 @@ void ScrollToCaret(HWND hwnd, EditState& s, Measurer& m) {
     const int x = XOf(s, m, lines[line], s.model.Caret());
     if (x < s.xOffset) s.xOffset = std::max(0, x - width / 3);
     if (x > s.xOffset + width - 1) s.xOffset = x - width + 1 + width / 3;
-    if (s.xOffset > 0 && x - s.xOffset < 0) s.xOffset = 0;
+    // No empty room on the right while text lies hidden on the left.
+    const int lineWidth = XOf(s, m, lines[line], lines[line].end);
+    if (s.xOffset > 0 && lineWidth - s.xOffset < width) s.xOffset = std::max(0, lineWidth - width + 1);
     UpdateScrollBar(hwnd, s);
     InvalidateRect(hwnd, nullptr, FALSE);
 }
