@@ -96,8 +96,10 @@ inline void WriteFile(const std::string& path, const std::string& bytes) {
 }
 
 // Starts this test program again, running only the (disabled) helper test
-// `test`, with extra environment variables. Returns the child's pid.
-inline pid_t SpawnSelf(const std::string& test, const std::vector<std::pair<std::string, std::string>>& env) {
+// `test`, with extra environment variables; `quiet` drops its output (for a
+// run that is meant to fail). Returns the child's pid.
+inline pid_t SpawnSelf(const std::string& test, const std::vector<std::pair<std::string, std::string>>& env,
+                       bool quiet = false) {
     std::vector<std::string> strings;
     for (char** e = environ; *e; ++e)
         strings.emplace_back(*e);
@@ -110,11 +112,15 @@ inline pid_t SpawnSelf(const std::string& test, const std::vector<std::pair<std:
     std::string exe = std::filesystem::read_symlink("/proc/self/exe").string();
     std::string filter = "--gtest_filter=" + test;
     std::string disabled = "--gtest_also_run_disabled_tests";
-    std::string quiet = "--gtest_brief=1";
-    char* argv[] = {exe.data(), filter.data(), disabled.data(), quiet.data(), nullptr};
+    std::string brief = "--gtest_brief=1";
+    char* argv[] = {exe.data(), filter.data(), disabled.data(), brief.data(), nullptr};
     pid_t pid = -1;
-    if (posix_spawn(&pid, exe.c_str(), nullptr, nullptr, argv, envp.data()) != 0) return -1;
-    return pid;
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    if (quiet) posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    const int rc = posix_spawn(&pid, exe.c_str(), &actions, nullptr, argv, envp.data());
+    posix_spawn_file_actions_destroy(&actions);
+    return rc == 0 ? pid : -1;
 }
 
 // The child's exit code, or -1 when it did not exit normally.
@@ -124,8 +130,9 @@ inline int WaitExit(pid_t pid) {
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
-inline int RunSelf(const std::string& test, const std::vector<std::pair<std::string, std::string>>& env) {
-    const pid_t pid = SpawnSelf(test, env);
+inline int RunSelf(const std::string& test, const std::vector<std::pair<std::string, std::string>>& env,
+                   bool quiet = false) {
+    const pid_t pid = SpawnSelf(test, env, quiet);
     return pid < 0 ? -1 : WaitExit(pid);
 }
 
