@@ -1,0 +1,273 @@
+#!/usr/bin/env python3
+"""End-to-end test of the abacus: the real executable on a private Xvfb
+display with a private settings directory, driven by xdotool and checked
+through screen pixels captured with ImageMagick, across two runs.
+
+Usage: kelvo_e2e.py PATH-TO-kelvo
+"""
+import os
+import shutil
+import signal
+import sqlite3
+import subprocess
+import sys
+import tempfile
+import time
+
+CLIENT_W, CLIENT_H = 640, 480
+BLUE = (64, 65, 255)  # the main form's background
+CAPTION = "Prova 7"
+
+
+def fail(msg):
+    print("FAIL: " + msg, file=sys.stderr)
+    sys.exit(1)
+
+
+def wait_for(seconds, cond):
+    end = time.monotonic() + seconds
+    while True:
+        value = cond()
+        if value:
+            return value
+        if time.monotonic() > end:
+            return None
+        time.sleep(0.1)
+
+
+def run(*args, check=True):
+    return subprocess.run(args, capture_output=True, text=True, check=check).stdout
+
+
+class Display:
+    def __init__(self):
+        r, w = os.pipe()
+        self.proc = subprocess.Popen(
+            ["Xvfb", "-displayfd", str(w), "-screen", "0", "1280x1024x24", "-nolisten", "tcp", "-noreset"],
+            pass_fds=(w,), stderr=subprocess.DEVNULL)
+        os.close(w)
+        number = b""
+        while not number.endswith(b"\n"):
+            chunk = os.read(r, 16)
+            if not chunk:
+                fail("Xvfb did not start")
+            number += chunk
+        os.close(r)
+        os.environ["DISPLAY"] = ":" + number.decode().strip()
+
+    def close(self):
+        self.proc.terminate()
+        self.proc.wait()
+
+
+def grab(x, y, w, h):
+    """Screen pixels of a rectangle as raw RGB bytes."""
+    return subprocess.run(["import", "-window", "root", "-crop", f"{w}x{h}+{x}+{y}", "-depth", "8", "rgb:-"],
+                          capture_output=True, check=True).stdout
+
+
+class Kelvo:
+    """One run of the program; client coordinates are turned into screen ones."""
+
+    def __init__(self, exe, env):
+        self.proc = subprocess.Popen([exe], env=env, stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
+        wid = wait_for(10, lambda: run("xdotool", "search", "--name", "^TQ Kelvo", check=False).split())
+        if not wid:
+            self.proc.kill()
+            fail("no window titled 'TQ Kelvo ...' within 10 s: " + self.proc.stderr.read1().decode())
+        self.wid = wid[0]
+        geo = dict(line.split("=") for line in run("xdotool", "getwindowgeometry", "--shell", self.wid).split())
+        width, height = int(geo["WIDTH"]), int(geo["HEIGHT"])
+        if width != CLIENT_W or height <= CLIENT_H:
+            fail(f"window content {width} x {height}: want 640 wide, a menu bar above a 640 x 480 client area")
+        # The content area holds the menu bar; the client area lies below it.
+        self.x0, self.y0 = int(geo["X"]), int(geo["Y"]) + height - CLIENT_H
+        if not wait_for(10, lambda: self.pixel(5, 5) == BLUE):
+            fail(f"client area not painted blue: {self.pixel(5, 5)}")
+
+    def pixel(self, x, y):
+        return tuple(grab(self.x0 + x, self.y0 + y, 1, 1))
+
+    def grab(self, x, y, w, h):
+        return grab(self.x0 + x, self.y0 + y, w, h)
+
+    def click(self, x, y):
+        run("xdotool", "mousemove", str(self.x0 + x), str(self.y0 + y), "click", "1")
+
+    def alive(self):
+        return self.proc.poll() is None
+
+    def ended(self, seconds):
+        try:
+            return self.proc.wait(seconds)
+        except subprocess.TimeoutExpired:
+            return None
+
+
+def cell(c, r):
+    """Client rectangle of board cell column c, row r."""
+    return (25 * c + 18, 40 * r + 105, 25, 40)
+
+
+def counter(k):
+    return (378, 110 + 40 * k, 32, 30)
+
+
+def caption_box(k):
+    return (420, 113 + 40 * k, 180, 25)
+
+
+TOTAL = (230, 425, 180, 45)
+
+
+def center(rect):
+    return rect[0] + rect[2] // 2, rect[1] + rect[3] // 2
+
+
+def question_window():
+    ids = run("xdotool", "search", "--name", "^Uscita$", check=False).split()
+    return ids[0] if ids else None
+
+
+def answer_question(key):
+    wid = wait_for(5, question_window)
+    if not wid:
+        fail("the exit question 'Uscita' did not appear")
+    run("xdotool", "key", key)
+    if not wait_for(5, lambda: not question_window()):
+        fail(f"the exit question did not close after '{key}'")
+
+
+def stored_texts(config):
+    """Every text held anywhere in the settings files below `config`, decoded
+    both as UTF-16 and as UTF-8, so the check does not depend on the layout
+    of the store."""
+    found = []
+    for root, _, files in os.walk(config):
+        for name in files:
+            path = os.path.join(root, name)
+            try:
+                db = sqlite3.connect(f"file:{path}?mode=ro", uri=True)
+                tables = [t for (t,) in db.execute("select name from sqlite_master where type='table'")]
+                for t in tables:
+                    for row in db.execute(f'select * from "{t}"'):
+                        for v in row:
+                            if isinstance(v, bytes):
+                                found.append(v.decode("utf-16-le", "replace"))
+                                found.append(v.decode("utf-8", "replace"))
+                            elif v is not None:
+                                found.append(str(v))
+                db.close()
+            except sqlite3.DatabaseError:
+                continue
+    return found
+
+
+def main():
+    exe = sys.argv[1]
+    for tool in ("Xvfb", "xdotool", "import"):
+        if not shutil.which(tool):
+            fail(f"{tool} is missing (tools/install-deps.sh installs it)")
+    tmp = tempfile.mkdtemp(prefix="kelvo-e2e-")
+    display = Display()
+    try:
+        config = os.path.join(tmp, "config")
+        bindir = os.path.join(tmp, "bin")
+        opened = os.path.join(tmp, "opened.txt")
+        os.makedirs(config)
+        os.makedirs(bindir)
+        # A recording stand-in for the desktop's opener: one line per call,
+        # the argument count and then each argument.
+        opener = os.path.join(bindir, "xdg-open")
+        with open(opener, "w") as f:
+            f.write('#!/bin/sh\n{ printf "%s" "$#"; for a in "$@"; do printf "\\t%s" "$a"; done; echo; } >> "'
+                    + opened + '"\n')
+        os.chmod(opener, 0o755)
+        env = dict(os.environ, XDG_CONFIG_HOME=config, PATH=bindir + os.pathsep + os.environ["PATH"],
+                   LANG="it_IT.UTF-8", LC_ALL="it_IT.UTF-8")
+
+        # --- First run: beads, counters, total, a caption, the exit question.
+        k = Kelvo(exe, env)
+        before = {name: k.grab(*rect) for name, rect in
+                  [("c10", cell(10, 0)), ("c12", cell(12, 0)), ("row1", (18, 145, 350, 40)), ("counter0", counter(0)),
+                   ("total", TOTAL), ("box0", caption_box(0)), ("box1", caption_box(1))]}
+        # The red bead next to the gap of rod 0 goes across it at the next tick.
+        k.click(*center(cell(10, 0)))
+        moved = wait_for(3, lambda: k.grab(*cell(10, 0)) != before["c10"] and k.grab(*cell(12, 0)) != before["c12"])
+        if not moved:
+            fail("pressing the bead at column 10 of rod 0 did not move it across the gap")
+        if not wait_for(2, lambda: k.grab(*counter(0)) != before["counter0"]):
+            fail("rod 0's counter did not change on screen")
+        if not wait_for(2, lambda: k.grab(*TOTAL) != before["total"]):
+            fail("the total did not change on screen")
+        if k.grab(18, 145, 350, 40) != before["row1"]:
+            fail("rod 1 changed although only rod 0 was touched")
+
+        k.click(*center(caption_box(0)))
+        run("xdotool", "type", "--delay", "30", CAPTION)
+        if not wait_for(3, lambda: k.grab(*caption_box(0)) != before["box0"]):
+            fail("typing into caption box 0 changed nothing on screen")
+
+        # "Chiudi", answered No: the program keeps running.
+        k.click(550, 46)
+        answer_question("n")
+        time.sleep(0.5)
+        if not k.alive():
+            fail("the program ended although the exit question was answered No")
+
+        # Alt+F4, answered Yes (Enter: the first button): exit code 0.
+        run("xdotool", "windowfocus", k.wid, check=False)
+        run("xdotool", "key", "alt+F4")
+        answer_question("Return")
+        rc = k.ended(5)
+        if rc is None:
+            k.proc.kill()
+            fail("the program did not end after the exit question was answered Yes")
+        if rc != 0:
+            fail(f"exit code {rc} after a confirmed exit")
+        if not any(CAPTION in t for t in stored_texts(config)):
+            fail(f"caption {CAPTION!r} not found in the settings store under {config}")
+
+        # --- Second run: the caption comes back; the two web pages.
+        k = Kelvo(exe, env)
+        if not wait_for(3, lambda: k.grab(*caption_box(0)) != before["box0"]):
+            fail("caption box 0 is empty at the second start")
+        if k.grab(*caption_box(1)) != before["box1"]:
+            fail("caption box 1 differs at the second start although it was left empty")
+
+        def choose(item_key):
+            # Alt opens the menu bar on "&File"; Right moves to "&?"; Down opens it.
+            run("xdotool", "key", "alt", "Right", "Down", item_key)
+
+        choose("h")
+        calls = wait_for(5, lambda: open(opened).read().splitlines() if os.path.exists(opened) else None)
+        if not calls:
+            fail("'&?' then '&Home' handed nothing to xdg-open")
+        count, *args = calls[0].split("\t")
+        if count != "1" or not args[0].startswith("http://www."):
+            fail(f"xdg-open called with {calls[0]!r}: want the one argument 'http://www....'")
+        home = args[0]
+        choose("g")
+        calls = wait_for(5, lambda: (lambda l: l if len(l) >= 2 else None)(open(opened).read().splitlines()))
+        if not calls or calls[1] != "1\t" + home + "/Kelvo.asp":
+            fail(f"'&Guida' opened {calls[1] if calls else None!r}: want {home + '/Kelvo.asp'!r}")
+
+        # SIGTERM while the exit question is open ends the program promptly.
+        k.click(550, 46)
+        if not wait_for(5, question_window):
+            fail("the exit question did not appear for the SIGTERM check")
+        k.proc.send_signal(signal.SIGTERM)
+        rc = k.ended(2)
+        if rc is None:
+            k.proc.kill()
+            fail("SIGTERM with the exit question open did not end the program within 2 s")
+        if rc != 0:
+            fail(f"exit code {rc} after SIGTERM")
+        print("kelvo e2e: ok")
+    finally:
+        display.close()
+        shutil.rmtree(tmp, ignore_errors=True)
+
+
+if __name__ == "__main__":
+    main()
