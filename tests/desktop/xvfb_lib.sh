@@ -44,8 +44,7 @@ wait_for() {
 
 # pixel X Y: the screen pixel as "R,G,B" (0..255 each).
 pixel() {
-    import -window root -crop "1x1+$1+$2" -depth 8 txt:- 2>/dev/null |
-        sed -n '2s/.*srgb(\([0-9]*\),\([0-9]*\),\([0-9]*\)).*/\1,\2,\3/p'
+    import -window root -crop "1x1+$1+$2" -depth 8 rgb:- 2>/dev/null | od -An -tu1 | awk '{print $1 "," $2 "," $3}'
 }
 
 # pixel_is X Y R,G,B
