@@ -112,6 +112,9 @@ private:
     void TranslateWindowEvent(const SDL_WindowEvent& e);
     void Queue(Event ev) { pending_.push_back(std::move(ev)); }
     void WakerLoop();
+    // Shows a window without making it the active one (the program asks
+    // for activation through Raise).
+    void ShowWithoutActivation(HostWindow* hw);
 
     std::map<WindowId, HostWindow> windows_;
     std::deque<Event> pending_;
@@ -120,6 +123,12 @@ private:
     Uint32 userEvent_ = 0;
     SDL_Keymod lastKeyMods_ = KMOD_NONE;  // modifiers of the key that typed the next text
     bool videoStarted_ = false;
+    // Without a desktop window manager SDL hands the keyboard focus to every
+    // window it shows. We give it back at once and hide the focus events of
+    // that round trip, up to this deadline, from the window manager above.
+    WindowId keepFocus_ = 0;
+    int keepFocusTrips_ = 0;  // shows whose focus round trip is still under way
+    std::uint64_t keepFocusUntil_ = 0;
 
     int pipe_[2] = {-1, -1};
     std::thread waker_;
@@ -284,7 +293,7 @@ HostWindow* SdlHost::Find(WindowId id) {
 }
 
 WindowId SdlHost::CreateHostWindow(const WindowSpec& spec) {
-    Uint32 flags = spec.visible ? SDL_WINDOW_SHOWN : SDL_WINDOW_HIDDEN;
+    Uint32 flags = SDL_WINDOW_HIDDEN;  // shown below, once it is known
     const bool popup = !spec.decorated;
     if (popup) flags |= SDL_WINDOW_BORDERLESS | SDL_WINDOW_POPUP_MENU | SDL_WINDOW_SKIP_TASKBAR;
     if (spec.toolWindow) flags |= SDL_WINDOW_UTILITY | SDL_WINDOW_SKIP_TASKBAR;
@@ -298,10 +307,11 @@ WindowId SdlHost::CreateHostWindow(const WindowSpec& spec) {
     hw.window = window;
     hw.x = spec.x, hw.y = spec.y, hw.w = w, hw.h = h;
     hw.popup = popup;
-    hw.visible = spec.visible;
     if (spec.transientFor) {
         if (HostWindow* owner = Find(spec.transientFor)) SDL_SetWindowModalFor(window, owner->window);
     }
+    hw.visible = false;
+    if (spec.visible) SetVisible(id, true);
     return id;
 }
 
@@ -350,15 +360,28 @@ void SdlHost::SetVisible(WindowId id, bool visible) {
     if (!hw || hw->visible == visible) return;
     hw->visible = visible;
     if (visible) {
-        SDL_ShowWindow(hw->window);
+        ShowWithoutActivation(hw);
     } else {
         SDL_HideWindow(hw->window);
+    }
+}
+
+void SdlHost::ShowWithoutActivation(HostWindow* hw) {
+    SDL_Window* before = SDL_GetKeyboardFocus();
+    SDL_ShowWindow(hw->window);
+    if (before && before != hw->window) {
+        SDL_SetWindowInputFocus(before);
+        const WindowId keep = SDL_GetWindowID(before);
+        keepFocusTrips_ = keep == keepFocus_ ? keepFocusTrips_ + 1 : 1;
+        keepFocus_ = keep;
+        keepFocusUntil_ = NowMs() + 500;
     }
 }
 
 void SdlHost::Raise(WindowId id) {
     HostWindow* hw = Find(id);
     if (!hw || !hw->visible) return;
+    keepFocus_ = 0;
     SDL_RaiseWindow(hw->window);
     // Without a desktop window manager (a bare X server) nobody else hands
     // out the keyboard focus; asking for it is harmless when one does.
@@ -560,13 +583,20 @@ void SdlHost::TranslateWindowEvent(const SDL_WindowEvent& e) {
             Queue(ev);
             break;
         case SDL_WINDOWEVENT_FOCUS_GAINED:
-            ev.type = Event::Type::FocusGained;
+        case SDL_WINDOWEVENT_FOCUS_LOST: {
+            const bool gained = e.event == SDL_WINDOWEVENT_FOCUS_GAINED;
+            if (keepFocus_ && NowMs() < keepFocusUntil_) {
+                // The round trip of ShowWithoutActivation ends when the
+                // window that had the focus has it back.
+                if (gained && e.windowID == keepFocus_ && --keepFocusTrips_ <= 0) keepFocus_ = 0;
+                break;
+            }
+            keepFocus_ = 0;
+            if (hw->popup) break;  // pop-ups never count as active
+            ev.type = gained ? Event::Type::FocusGained : Event::Type::FocusLost;
             Queue(ev);
             break;
-        case SDL_WINDOWEVENT_FOCUS_LOST:
-            ev.type = Event::Type::FocusLost;
-            Queue(ev);
-            break;
+        }
         case SDL_WINDOWEVENT_LEAVE:
             ev.type = Event::Type::PointerLeft;
             Queue(ev);
