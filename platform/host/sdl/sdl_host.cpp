@@ -164,8 +164,9 @@ bool SdlHost::Start(std::string* error) {
     SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
     // The click that activates a window also reaches it, as on the system.
     SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
-    // The window manager above does its own mouse capture.
-    SDL_SetHint(SDL_HINT_MOUSE_AUTO_CAPTURE, "0");
+    // SDL's own capture while a button is held stays on: the release that
+    // ends a press outside the window still reaches it, as the window
+    // manager's capture needs.
 
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
         const char* display = std::getenv("DISPLAY");
