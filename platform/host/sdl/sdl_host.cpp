@@ -74,6 +74,7 @@ struct HostWindow {
     SDL_Window* window = nullptr;
     int x = 0, y = 0, w = 0, h = 0;  // where we last put it or heard it was
     bool popup = false;              // a bare pop-up (menus): never takes the focus
+    WindowId owner = 0;              // the window it is kept in front of
     bool visible = false;
     bool presented = false;          // the window surface holds a whole frame
     SDL_Surface* surface = nullptr;  // the surface that frame is in
@@ -115,6 +116,10 @@ private:
     // Shows a window without making it the active one (the program asks
     // for activation through Raise).
     void ShowWithoutActivation(HostWindow* hw);
+    // A window that had the keyboard focus goes away: the focus returns to
+    // its owner, as the system does for an owned window (without a desktop
+    // window manager it would otherwise go nowhere).
+    void FocusOwnerOf(const HostWindow& hw);
 
     std::map<WindowId, HostWindow> windows_;
     std::deque<Event> pending_;
@@ -309,7 +314,10 @@ WindowId SdlHost::CreateHostWindow(const WindowSpec& spec) {
     hw.x = spec.x, hw.y = spec.y, hw.w = w, hw.h = h;
     hw.popup = popup;
     if (spec.transientFor) {
-        if (HostWindow* owner = Find(spec.transientFor)) SDL_SetWindowModalFor(window, owner->window);
+        if (HostWindow* owner = Find(spec.transientFor)) {
+            SDL_SetWindowModalFor(window, owner->window);
+            hw.owner = spec.transientFor;
+        }
     }
     hw.visible = false;
     if (spec.visible) SetVisible(id, true);
@@ -319,8 +327,11 @@ WindowId SdlHost::CreateHostWindow(const WindowSpec& spec) {
 void SdlHost::DestroyHostWindow(WindowId id) {
     HostWindow* hw = Find(id);
     if (!hw) return;
+    const bool hadFocus = SDL_GetKeyboardFocus() == hw->window;
+    const HostWindow gone = *hw;
     SDL_DestroyWindow(hw->window);
     windows_.erase(id);
+    if (hadFocus) FocusOwnerOf(gone);
     // Events still queued for it are dropped: the id is never used again.
     std::erase_if(pending_, [id](const Event& e) { return e.window == id; });
 }
@@ -363,7 +374,9 @@ void SdlHost::SetVisible(WindowId id, bool visible) {
     if (visible) {
         ShowWithoutActivation(hw);
     } else {
+        const bool hadFocus = SDL_GetKeyboardFocus() == hw->window;
         SDL_HideWindow(hw->window);
+        if (hadFocus) FocusOwnerOf(*hw);
     }
 }
 
@@ -377,6 +390,11 @@ void SdlHost::ShowWithoutActivation(HostWindow* hw) {
         keepFocus_ = keep;
         keepFocusUntil_ = NowMs() + 500;
     }
+}
+
+void SdlHost::FocusOwnerOf(const HostWindow& hw) {
+    HostWindow* owner = Find(hw.owner);
+    if (owner && owner->visible) SDL_SetWindowInputFocus(owner->window);
 }
 
 void SdlHost::Raise(WindowId id) {
