@@ -307,30 +307,49 @@ TEST(Settings, DamagedFileIsSetAside) {
     }
 }
 
-// Starts the sqlite3 shell holding an exclusive lock on `db` until its input
-// is closed. Returns the pid and the write end of its input.
-pid_t HoldLock(const std::string& db, int* input) {
-    int fds[2];
-    if (pipe(fds) != 0) return -1;
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, fds[0], 0);
-    posix_spawn_file_actions_addclose(&actions, fds[1]);
-    std::string exe = "sqlite3", path = db;
-    char* argv[] = {exe.data(), path.data(), nullptr};
-    pid_t pid = -1;
-    const int rc = posix_spawnp(&pid, "sqlite3", &actions, nullptr, argv, environ);
-    posix_spawn_file_actions_destroy(&actions);
-    close(fds[0]);
-    if (rc != 0) {
-        close(fds[1]);
-        return -1;
+// The sqlite3 shell holding an exclusive lock on a database until Release
+// (or the end of the scope, so a failed test leaves no process behind). It
+// waits for our own short read locks instead of giving up at once.
+class LockHolder {
+public:
+    explicit LockHolder(const std::string& db) {
+        int fds[2];
+        if (pipe(fds) != 0) return;
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_adddup2(&actions, fds[0], 0);
+        posix_spawn_file_actions_addclose(&actions, fds[1]);
+        std::string exe = "sqlite3", path = db;
+        char* argv[] = {exe.data(), path.data(), nullptr};
+        const int rc = posix_spawnp(&pid_, "sqlite3", &actions, nullptr, argv, environ);
+        posix_spawn_file_actions_destroy(&actions);
+        close(fds[0]);
+        input_ = fds[1];
+        if (rc != 0) {
+            pid_ = -1;
+            return;
+        }
+        const char begin[] = ".timeout 5000\nBEGIN EXCLUSIVE;\n";
+        if (write(input_, begin, sizeof begin - 1) != static_cast<ssize_t>(sizeof begin - 1)) Release();
     }
-    const char begin[] = "BEGIN EXCLUSIVE;\n";
-    if (write(fds[1], begin, sizeof begin - 1) != static_cast<ssize_t>(sizeof begin - 1)) return -1;
-    *input = fds[1];
-    return pid;
-}
+    ~LockHolder() {
+        if (pid_ > 0) kill(pid_, SIGKILL);
+        Release();
+    }
+    bool started() const { return pid_ > 0; }
+    // Ends the shell by closing its input; its exit code.
+    int Release() {
+        if (input_ >= 0) close(input_);
+        input_ = -1;
+        const int code = pid_ > 0 ? scratch::WaitExit(pid_) : -1;
+        pid_ = -1;
+        return code;
+    }
+
+private:
+    pid_t pid_ = -1;
+    int input_ = -1;
+};
 
 // A database locked by another process past the busy timeout: loads give an
 // empty text, saves store nothing, the file is untouched and not taken for
@@ -342,9 +361,8 @@ TEST(Settings, LockedDatabase) {
     platform::registry::CloseDatabase();
     const std::string bytes = scratch::ReadFile(home.database());
 
-    int input = -1;
-    const pid_t holder = HoldLock(home.database(), &input);
-    ASSERT_GT(holder, 0) << "the sqlite3 shell is needed";
+    LockHolder holder(home.database());
+    ASSERT_TRUE(holder.started()) << "the sqlite3 shell is needed";
     platform::registry::SetBusyTimeoutMs(50);
     HKEY probe = nullptr;
     LSTATUS rc = ERROR_SUCCESS;
@@ -364,8 +382,7 @@ TEST(Settings, LockedDatabase) {
     EXPECT_GE(waited, std::chrono::milliseconds(300)) << "the calls waited for the lock";
     EXPECT_LT(waited, std::chrono::seconds(10));
 
-    close(input);
-    EXPECT_EQ(scratch::WaitExit(holder), 0);
+    EXPECT_EQ(holder.Release(), 0);
     EXPECT_TRUE(scratch::ReadFile(home.database()) == bytes) << "the locked file was not written";
     EXPECT_TRUE(notices.messages.empty()) << "a lock is not damage";
     EXPECT_TRUE(DamagedFiles(home.folder()).empty());
