@@ -55,6 +55,9 @@ struct Board {
         }
         timer = Add<TQUtility::Timer>(form.get());
         timer->Create();
+        // Some headroom over the abacus's own count: 150 elements in all.
+        while (TQUtility::registeredElements.size() < 149)
+            Add<TQUtility::Label>(form.get(), "")->Create();
         auto* lastCell = Add<TQUtility::CellControl>(form.get());
         lastCell->Create();
         last = lastCell;
