@@ -455,11 +455,12 @@ TEST_F(Controls, NothingLeaksPerKind) {
         button->ownerDraw = true;
         auto* label = Make<TQUtility::Label>(f, "Kelvo");
         auto* box = Make<TQUtility::TextBox>(f, "testo");
+        auto* image = Make<TQUtility::Image>(f, 0);
         auto* timer = Make<TQUtility::Timer>(f);
         auto* bar = Make<TQUtility::MenuBar>(f);
         auto* menu = Make<TQUtility::Menu>("&File", bar);
         Make<TQUtility::SubMenu>("&Esci", menu);
-        for (GUIElement* e : std::vector<GUIElement*>{panel, frame, cell, button, label, box})
+        for (GUIElement* e : std::vector<GUIElement*>{panel, frame, cell, button, label, box, image})
             e->Create();
         frame->SetSize(25, 40);
         bar->Create();
