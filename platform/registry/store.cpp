@@ -21,11 +21,14 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstdlib>
 #include <ctime>
 #include <map>
 #include <memory>
+#include <optional>
 
 #include "platform/registry/notice.h"
 #include "platform/winapi.h"
@@ -40,6 +43,21 @@ constexpr const char* kSchema =
     "type INTEGER NOT NULL, data BLOB NOT NULL, PRIMARY KEY(key, fold)) WITHOUT ROWID;";
 
 int busyTimeoutMs = 3000;
+
+// After a call has waited the whole timeout for another process's lock and
+// given up, the calls that follow soon after (the rest of a settings walk,
+// the other captions) wait only briefly, so that a lock held for long stalls
+// the GUI thread once rather than once per call. A call that does not meet
+// the lock ends this.
+constexpr int kAfterBusyWaitMs = 100;
+constexpr auto kAfterBusyWindow = std::chrono::seconds(5);
+std::optional<std::chrono::steady_clock::time_point> lastBusy;
+
+int EffectiveBusyTimeoutMs() {
+    if (lastBusy && std::chrono::steady_clock::now() - *lastBusy < kAfterBusyWindow)
+        return std::min(busyTimeoutMs, kAfterBusyWaitMs);
+    return busyTimeoutMs;
+}
 
 // --- Locations ---------------------------------------------------------------
 
@@ -256,7 +274,7 @@ Result OpenFile(const std::string& path, std::unique_ptr<Connection>* out) {
         return Result::Sqlite(rc);
     }
     sqlite3_extended_result_codes(db, 1);
-    sqlite3_busy_timeout(db, busyTimeoutMs);
+    sqlite3_busy_timeout(db, EffectiveBusyTimeoutMs());
     sqlite3_exec(db, "PRAGMA synchronous=FULL", nullptr, nullptr, nullptr);
     *out = std::make_unique<Connection>(db, path, st.st_dev, st.st_ino);
     return Result::Ok();
@@ -385,11 +403,24 @@ Result Open(Connection** out) {
 // the way sets the file aside, and the body runs once more on the fresh file
 // (where the keys it names no longer exist).
 template <class Body>
-DWORD Transaction(bool write, Body body) {
+DWORD Transaction(bool write, Body body);
+
+// Notes whether a call gave up on a lock (see EffectiveBusyTimeoutMs).
+DWORD NoteBusy(DWORD result) {
+    if (result == ERROR_BUSY)
+        lastBusy = std::chrono::steady_clock::now();
+    else
+        lastBusy.reset();
+    return result;
+}
+
+template <class Body>
+DWORD RunTransaction(bool write, Body body) {
     for (int attempt = 0; attempt < 2; ++attempt) {
         Connection* c = nullptr;
         Result r = Open(&c);
         if (!r.ok()) return r.error;
+        sqlite3_busy_timeout(c->db(), EffectiveBusyTimeoutMs());
         int rc = sqlite3_exec(c->db(), write ? "BEGIN IMMEDIATE" : "BEGIN", nullptr, nullptr, nullptr);
         if (rc == SQLITE_OK) {
             r = body(*c);
@@ -409,6 +440,11 @@ DWORD Transaction(bool write, Body body) {
         if (!moved.ok()) return moved.error;
     }
     return ERROR_BADDB;
+}
+
+template <class Body>
+DWORD Transaction(bool write, Body body) {
+    return NoteBusy(RunTransaction(write, body));
 }
 
 void BindBytes(sqlite3_stmt* s, int index, const std::vector<std::uint8_t>& bytes) {
@@ -547,6 +583,7 @@ std::uint32_t DeleteValue(const KeyPath& key, const std::u16string& name) {
 
 void SetBusyTimeoutMs(int ms) {
     busyTimeoutMs = ms;
+    lastBusy.reset();
     std::unique_ptr<Connection>& c = cached();
     if (c && c->pid() == getpid()) sqlite3_busy_timeout(c->db(), ms);
 }
