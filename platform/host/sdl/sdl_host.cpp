@@ -117,9 +117,10 @@ private:
     // for activation through Raise).
     void ShowWithoutActivation(HostWindow* hw);
     // A window that had the keyboard focus goes away: the focus returns to
-    // its owner, as the system does for an owned window (without a desktop
-    // window manager it would otherwise go nowhere).
-    void FocusOwnerOf(const HostWindow& hw);
+    // its owner, or else to the window that had it before, as the system
+    // activates the next window (without a desktop window manager it would
+    // otherwise go nowhere).
+    void FocusOwnerOf(WindowId id, const HostWindow& hw);
 
     std::map<WindowId, HostWindow> windows_;
     std::deque<Event> pending_;
@@ -132,7 +133,8 @@ private:
     // window it shows. We give it back at once and hide the focus events of
     // that round trip, up to this deadline, from the window manager above.
     WindowId keepFocus_ = 0;
-    int keepFocusTrips_ = 0;  // shows whose focus round trip is still under way
+    std::vector<WindowId> focusOrder_;  // windows that had the focus, most recent last
+    int keepFocusTrips_ = 0;            // shows whose focus round trip is still under way
     std::uint64_t keepFocusUntil_ = 0;
 
     int pipe_[2] = {-1, -1};
@@ -331,7 +333,8 @@ void SdlHost::DestroyHostWindow(WindowId id) {
     const HostWindow gone = *hw;
     SDL_DestroyWindow(hw->window);
     windows_.erase(id);
-    if (hadFocus) FocusOwnerOf(gone);
+    std::erase(focusOrder_, id);
+    if (hadFocus) FocusOwnerOf(id, gone);
     // Events still queued for it are dropped: the id is never used again.
     std::erase_if(pending_, [id](const Event& e) { return e.window == id; });
 }
@@ -376,7 +379,7 @@ void SdlHost::SetVisible(WindowId id, bool visible) {
     } else {
         const bool hadFocus = SDL_GetKeyboardFocus() == hw->window;
         SDL_HideWindow(hw->window);
-        if (hadFocus) FocusOwnerOf(*hw);
+        if (hadFocus) FocusOwnerOf(id, *hw);
     }
 }
 
@@ -392,9 +395,12 @@ void SdlHost::ShowWithoutActivation(HostWindow* hw) {
     }
 }
 
-void SdlHost::FocusOwnerOf(const HostWindow& hw) {
-    HostWindow* owner = Find(hw.owner);
-    if (owner && owner->visible) SDL_SetWindowInputFocus(owner->window);
+void SdlHost::FocusOwnerOf(WindowId id, const HostWindow& hw) {
+    HostWindow* next = Find(hw.owner);
+    for (auto it = focusOrder_.rbegin(); (!next || !next->visible) && it != focusOrder_.rend(); ++it) {
+        if (*it != id) next = Find(*it);
+    }
+    if (next && next->visible) SDL_SetWindowInputFocus(next->window);
 }
 
 void SdlHost::Raise(WindowId id) {
@@ -612,6 +618,10 @@ void SdlHost::TranslateWindowEvent(const SDL_WindowEvent& e) {
             }
             keepFocus_ = 0;
             if (hw->popup) break;  // pop-ups never count as active
+            if (gained) {
+                std::erase(focusOrder_, e.windowID);
+                focusOrder_.push_back(e.windowID);
+            }
             ev.type = gained ? Event::Type::FocusGained : Event::Type::FocusLost;
             Queue(ev);
             break;
