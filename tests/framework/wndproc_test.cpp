@@ -74,6 +74,7 @@ protected:
     }
     Form* MakeForm(const char16_t* title = u"A", bool dialog = false) {
         Form* f = Make<Form>(GetModuleHandleW(nullptr), dialog);
+        f->topMost = false;  // the Z order is the procedure's doing, not the topmost band's
         f->text = title;
         f->SetSize(320, 240);
         f->Create();
