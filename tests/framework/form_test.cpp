@@ -220,6 +220,42 @@ TEST_F(FormTest, SetIcon) {
     EXPECT_EQ(f->iconHandle, held);
 }
 
+// Once the window exists, every setter applies at once, and a background
+// set on a created element is repainted by OnPaint from then on.
+TEST_F(FormTest, SettersApplyAfterCreate) {
+    Form* f = MakeForm();
+    f->Create();
+    auto* child = Make<fwtest::Probe>();
+    child->parent = f;
+    child->hwnd = CreateWindowExW(0, u"static", u"", WS_CHILD | WS_VISIBLE, 10, 10, 50, 20, f->hwnd, nullptr,
+                                  nullptr, nullptr);
+    child->created = true;
+    child->SetSize(70, 30);
+    child->SetPosition(20, 15);
+    child->SetText(std::string("Kelvo"));
+    child->SetEnabled(false);
+    RECT r{};
+    GetWindowRect(child->hwnd, &r);
+    EXPECT_EQ(r.right - r.left, 70);
+    EXPECT_EQ(r.bottom - r.top, 30);
+    POINT at = child->GetPosition();
+    EXPECT_EQ(at.x, 20);
+    EXPECT_EQ(at.y, 15);
+    WCHAR shown[16] = {};
+    GetWindowTextW(child->hwnd, shown, 16);
+    EXPECT_EQ(std::u16string(shown), u"Kelvo");
+    EXPECT_FALSE(IsWindowEnabled(child->hwnd));
+    child->SetEnabled(true);
+    EXPECT_TRUE(IsWindowEnabled(child->hwnd));
+
+    f->SetBackColor(static_cast<std::int32_t>(RGB(0, 128, 0)));
+    EXPECT_TRUE(f->paintBackColor);
+    EXPECT_EQ(ClientPixel(f->hwnd, 150, 150), RGB(0, 128, 0));
+    InvalidateRect(f->hwnd, nullptr, TRUE);  // the class brush erases, OnPaint refills
+    UpdateWindow(f->hwnd);
+    EXPECT_EQ(ClientPixel(f->hwnd, 150, 150), RGB(0, 128, 0));
+}
+
 int closes = 0;
 bool CountClose(TQUtility::GUIElement*) {
     ++closes;
