@@ -91,10 +91,11 @@ TEST_F(DrawingTest, WriteTextAlignment) {
         ASSERT_FALSE(Canvas::Empty(ink));
         EXPECT_GE(ink.top, 10);
         EXPECT_LT(ink.top, 10 + 20);
-        if (row.align == TQUtility::AlignRight && row.w != 0) {
+        const bool box = row.w != 0 && row.h != 0;
+        if (row.align == TQUtility::AlignRight && box) {
             EXPECT_GE(ink.right, 160 - 3);
             EXPECT_LE(ink.right, 160);
-        } else if (row.align == TQUtility::AlignCenter && row.w != 0) {
+        } else if (row.align == TQUtility::AlignCenter && box) {
             EXPECT_LE(std::abs((ink.left - 40) - (160 - ink.right)), 3);
         } else {
             EXPECT_GE(ink.left, 40);
@@ -124,9 +125,9 @@ TEST_F(DrawingTest, PointFormIsUnclipped) {
     EXPECT_GT(point.InkBounds(kWhite).right, 60);
 }
 
-// At most 1023 characters are drawn: a centred line moves when a character
-// is added, so the first 1023 characters draw exactly what 1500 do, and 1024
-// draw something else.
+// At most 1023 characters are drawn. The text starts far left of the canvas,
+// so that only its characters from index 1020 on fall inside: 1500 characters
+// draw exactly what the first 1023 draw, and less than 1024 drawn directly.
 TEST_F(DrawingTest, WriteTextCutsAt1023Characters) {
     std::u16string digits;
     while (digits.size() < 1500)
@@ -134,17 +135,31 @@ TEST_F(DrawingTest, WriteTextCutsAt1023Characters) {
     digits.resize(1500);
     FontSpec font("Arial", 16);
     fwtest::Probe* owner = Make<fwtest::Probe>();
+    Canvas probe(10, 10, kWhite);
+    HGDIOBJ old = SelectObject(probe.dc, font.GetHandle());
+    SIZE lead{};
+    ASSERT_TRUE(GetTextExtentPoint32W(probe.dc, digits.c_str(), 1020, &lead));
+    SelectObject(probe.dc, old);
     auto render = [&](const std::u16string& text) {
         Canvas c(120, 30, kWhite);
         Drawing d(owner);
         d.Attach(c.dc);
-        d.WriteText(TQUtility::AlignCenter, 0, 0, 120, 30, text, 0, &font);
+        d.WriteText(TQUtility::AlignLeft, 2 - lead.cx, 0, 0, 30, text, 0, &font);
         d.End();
         return c.All();
     };
     const auto full = render(digits);
-    EXPECT_EQ(full, render(digits.substr(0, 1023)));
-    EXPECT_NE(full, render(digits.substr(0, 1024)));
+    const auto cut = render(digits.substr(0, 1023));
+    EXPECT_NE(cut, render(digits.substr(0, 1020)));  // characters 1020..1022 are in view
+    EXPECT_EQ(full, cut);
+    // Drawn without the cut, the 1024th character is in view as well.
+    Canvas direct(120, 30, kWhite);
+    SetBkMode(direct.dc, TRANSPARENT);
+    SetTextColor(direct.dc, 0);
+    HGDIOBJ previous = SelectObject(direct.dc, font.GetHandle());
+    TextOutW(direct.dc, 2 - lead.cx, 0, digits.c_str(), 1024);
+    SelectObject(direct.dc, previous);
+    EXPECT_NE(full, direct.All());
 }
 
 // Blit copies the chosen source rectangle exactly; BlitTransparent keeps the
