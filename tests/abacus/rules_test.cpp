@@ -77,8 +77,9 @@ TEST_F(Rules, MovesFromTheInitialLayoutAndAfter) {
         EXPECT_EQ(Counter(k.row), k.counter);
         EXPECT_EQ(Total(), k.total);
         EXPECT_FALSE(form->moveLeftPending || form->moveRightPending);
-        for (int r = 0; r < RodCount; ++r)
+        for (int r = 0; r < RodCount; ++r) {
             if (r != k.row) EXPECT_EQ(Row(r), kInitialRod) << "rod " << r << " must not move";
+        }
         // The hand cursor is on exactly the beads, also after moves.
         for (int n = 0; n < CellCount; ++n)
             EXPECT_EQ(form->cells[n]->handCursor, IsBead(form->cells[n]->tileCode)) << "cell " << n;
