@@ -78,7 +78,8 @@ TEST_F(Rules, MovesFromTheInitialLayoutAndAfter) {
         EXPECT_EQ(Total(), k.total);
         EXPECT_FALSE(form->moveLeftPending || form->moveRightPending);
         for (int r = 0; r < RodCount; ++r) {
-            if (r != k.row) EXPECT_EQ(Row(r), kInitialRod) << "rod " << r << " must not move";
+            if (r == k.row) continue;
+            EXPECT_EQ(Row(r), kInitialRod) << "rod " << r << " must not move";
         }
         // The hand cursor is on exactly the beads, also after moves.
         for (int n = 0; n < CellCount; ++n)
