@@ -282,6 +282,12 @@ BOOL BitBlt(HDC hdest, int x, int y, int width, int height, HDC hsrc, int srcX, 
         for (int sy = p.top; sy < p.bottom; ++sy) {
             std::uint32_t* row = s->pixels.data() + static_cast<std::size_t>(sy) * s->width;
             const int by = sy - (y + dt.origin.y);
+            if (op == 0xCC) {
+                const std::uint32_t* in =
+                    block.data() + static_cast<std::size_t>(by) * width + (p.left - (x + dt.origin.x));
+                std::copy(in, in + (p.right - p.left), row + p.left);
+                continue;
+            }
             for (int sx = p.left; sx < p.right; ++sx) {
                 const std::uint32_t sv =
                     usesSource ? block[static_cast<std::size_t>(by) * width + (sx - (x + dt.origin.x))] : 0;
