@@ -689,3 +689,10 @@ std::unique_ptr<Host> MakeSdlHost(std::string* error) {
 }
 
 }  // namespace platform::host
+
+// Referenced by the link options of the kelvo_host_sdl library so that the
+// linker takes this file, and with it MakeSdlHost, into every program that
+// links the backend.
+extern "C" {
+int kelvo_host_sdl_anchor = 0;
+}
