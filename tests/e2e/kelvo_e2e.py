@@ -76,7 +76,12 @@ class Kelvo:
             self.proc.kill()
             fail("no window titled 'TQ Kelvo ...' within 10 s: " + self.proc.stderr.read1().decode())
         self.wid = wid[0]
-        geo = dict(line.split("=") for line in run("xdotool", "getwindowgeometry", "--shell", self.wid).split())
+
+        def geometry():
+            return dict(line.split("=") for line in run("xdotool", "getwindowgeometry", "--shell", self.wid).split())
+
+        # The program sizes its client area after the window first shows.
+        geo = wait_for(5, lambda: (lambda g: g if int(g["HEIGHT"]) > CLIENT_H else None)(geometry())) or geometry()
         width, height = int(geo["WIDTH"]), int(geo["HEIGHT"])
         if width != CLIENT_W or height <= CLIENT_H:
             fail(f"window content {width} x {height}: want 640 wide, a menu bar above a 640 x 480 client area")
