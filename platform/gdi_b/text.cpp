@@ -62,9 +62,9 @@ void BlendGlyph(Target& t, const Glyph& g, int penX, int baseline, COLORREF colo
                 }
                 const std::uint32_t d = row[sx];
                 const int dr = (d >> 16) & 0xFF, dg = (d >> 8) & 0xFF, db = d & 0xFF;
-                const int r = dr + ((fr - dr) * a + 127) / 255;
-                const int gg = dg + ((fgG - dg) * a + 127) / 255;
-                const int b = db + ((fb - db) * a + 127) / 255;
+                const int r = (dr * (255 - a) + fr * a + 127) / 255;
+                const int gg = (dg * (255 - a) + fgG * a + 127) / 255;
+                const int b = (db * (255 - a) + fb * a + 127) / 255;
                 row[sx] = (static_cast<std::uint32_t>(r) << 16) | (static_cast<std::uint32_t>(gg) << 8) |
                           static_cast<std::uint32_t>(b);
             }
@@ -84,7 +84,6 @@ int DrawRun(Target& t, Dc* dc, FontInstance* fi, int x, int y, const WCHAR* text
     for (std::size_t i = 0; i < count;) {
         const std::size_t start = i;
         const Glyph& g = fi->GlyphFor(Next(text, count, &i));
-        // Skip glyphs that fall wholly outside every clip piece cheaply.
         BlendGlyph(t, g, pen, baseline, dc->textColor);
         const int advance = dx ? dx[index] : g.advance;
         if (start == underlineAt) {
