@@ -56,9 +56,12 @@ void PanelChildren::Create() {
                            height, parent != nullptr ? parent->hwnd : nullptr,
                            reinterpret_cast<HMENU>(static_cast<std::intptr_t>(id)), nullptr, nullptr);
     if (hwnd == nullptr) static_cast<void>(GetLastError());
+    // Marked created before the first paint: the paint that UpdateWindow
+    // sends draws the cell's content, which needs `created`; otherwise a
+    // cell made on a visible form stays blank until something invalidates it.
+    created = true;
     ShowWindow(hwnd, SW_SHOW);
     UpdateWindow(hwnd);
-    created = true;
     if (onCreate != nullptr) onCreate(this, hwnd);
     ApplyFont();
 }

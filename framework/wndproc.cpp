@@ -39,11 +39,14 @@ void Activate(Form* f) {
     activeForm = f;
     Form* child = f->modalChild;
     if (child != nullptr && child->created && f->hwnd != nullptr) {
-        // Keep the modal child in front of its disabled owner: the owner goes
-        // directly behind the child, and the child takes the activation, so a
-        // click on the owner never buries the window that expects the input.
+        // Keep the modal child in front of its owner: the owner goes directly
+        // behind the child, so a click on the owner never buries the window
+        // that expects the input. While the owner is disabled (the child is
+        // modal for it), the child also takes the activation; an enabled
+        // owner keeps it, or the owner's default activation handling would
+        // take it straight back and the two would trade it forever.
         SetWindowPos(f->hwnd, child->hwnd, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE);
-        SetForegroundWindow(child->hwnd);
+        if (!IsWindowEnabled(f->hwnd)) SetForegroundWindow(child->hwnd);
     }
 }
 

@@ -474,9 +474,9 @@ TEST_F(Controls, NothingLeaksPerKind) {
         DestroyEverything();  // the form's window goes first, then every element
         delete font;
     }
-    DeleteObject(sheet);
     EXPECT_EQ(platform::LiveObjects(platform::Kind::Window), windows);
     EXPECT_EQ(platform::LiveGraphicsObjects(), graphics);
+    DeleteObject(sheet);
     EXPECT_EQ(platform::LiveObjects(platform::Kind::Menu), menus);
     EXPECT_EQ(platform::LiveObjects(platform::Kind::Timer), timers);
 }

@@ -42,7 +42,7 @@ TEST_F(FormTest, StyleTable) {
         {"main form", false, true, true, false, false, true, true, 0x10CA0000, 0},
         {"about form", true, true, false, false, true, false, true, 0x10C80080, 0x81},
         {"defaults", false, true, true, true, false, true, true, 0x10CF0000, 0},
-        {"pop-up", false, false, true, true, false, true, true, 0x80000000, 0},
+        {"pop-up, shown", false, false, true, true, false, true, true, 0x90000000, 0},
         {"disabled main form", false, true, true, false, false, true, false, 0x18CA0000, 0},
         {"dialog, sizable, topmost", true, true, true, true, false, true, true, 0x10C90000, 0x89},
     };

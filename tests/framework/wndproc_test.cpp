@@ -207,7 +207,8 @@ TEST_F(WndProcTest, ShowWindowCallsOnSize) {
 }
 
 // Activation asks who is in front: a re-activated form is first deactivated;
-// a form that is not in front is only deactivated.
+// a form that is not in front is only deactivated; switching forms
+// deactivates the previous active form before activating the new one.
 TEST_F(WndProcTest, ActivationOrder) {
     Form* a = MakeForm(u"A");
     Form* b = MakeForm(u"B");
@@ -222,13 +223,15 @@ TEST_F(WndProcTest, ActivationOrder) {
     EXPECT_EQ(events, (std::vector<std::string>{"A-", "A+"}));
     EXPECT_EQ(TQUtility::activeForm, a);
     events.clear();
-    SendMessageW(b->hwnd, WM_ACTIVATE, WA_ACTIVE, 0);  // b is not in front
+    SendMessageW(b->hwnd, WM_ACTIVATE, WA_INACTIVE, 0);  // b is not in front
     EXPECT_EQ(events, (std::vector<std::string>{"B-"}));
     EXPECT_EQ(TQUtility::activeForm, a);
-    SetForegroundWindow(b->hwnd);
     events.clear();
-    SendMessageW(b->hwnd, WM_ACTIVATE, WA_ACTIVE, 0);
-    EXPECT_EQ(events, (std::vector<std::string>{"A-", "B+"}));
+    SetForegroundWindow(b->hwnd);
+    ASSERT_GE(events.size(), 2u);
+    EXPECT_EQ(std::vector<std::string>(events.end() - 2, events.end()),
+              (std::vector<std::string>{"A-", "B+"}));
+    EXPECT_EQ(std::count(events.begin(), events.end(), "A+"), 0);
     EXPECT_EQ(TQUtility::activeForm, b);
 }
 
@@ -238,12 +241,19 @@ TEST_F(WndProcTest, ModalChildStaysInFront) {
     Form* owner = MakeForm(u"A");
     Form* child = MakeForm(u"B", true);
     owner->modalChild = child;
+    EnableWindow(owner->hwnd, FALSE);  // as a modal box leaves its owner
     SetForegroundWindow(owner->hwnd);
-    SendMessageW(owner->hwnd, WM_ACTIVATE, WA_ACTIVE, 0);
-    std::vector<HWND> order = platform::wm::TopLevelWindows();  // front to back
-    auto at = [&](HWND h) { return std::find(order.begin(), order.end(), h) - order.begin(); };
+    auto at = [](HWND h) {
+        std::vector<HWND> order = platform::wm::TopLevelWindows();  // front to back
+        return std::find(order.begin(), order.end(), h) - order.begin();
+    };
     EXPECT_LT(at(child->hwnd), at(owner->hwnd));
     EXPECT_EQ(GetForegroundWindow(), child->hwnd);
+    // An enabled owner keeps the activation, with the child still in front.
+    EnableWindow(owner->hwnd, TRUE);
+    SetForegroundWindow(owner->hwnd);
+    EXPECT_LT(at(child->hwnd), at(owner->hwnd));
+    EXPECT_EQ(GetForegroundWindow(), owner->hwnd);
     owner->modalChild = nullptr;
 }
 
