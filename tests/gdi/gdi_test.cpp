@@ -419,6 +419,11 @@ TEST(Gdi, DrawTextAlignmentAndLines) {
         EXPECT_LE(x1, 19);
         EXPECT_LE(y1, 9);
         RECT calc{0, 0, 0, 0};
+        // Word breaks split only at spaces, and only with DT_WORDBREAK.
+        RECT narrow{0, 0, 30, 0};
+        EXPECT_EQ(DrawTextW(cv.dc, u"aa bb cc", -1, &narrow, DT_CALCRECT | DT_WORDBREAK), 48);
+        RECT wide{0, 0, 30, 0};
+        EXPECT_EQ(DrawTextW(cv.dc, u"aa bb cc", -1, &wide, DT_CALCRECT), 16);
         EXPECT_EQ(DrawTextW(cv.dc, u"a\nbb", -1, &calc, DT_CALCRECT), 32);
         EXPECT_EQ(calc.bottom, 32);
         EXPECT_GT(calc.right, 0);
