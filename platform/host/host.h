@@ -125,9 +125,9 @@ bool UseHost(const std::string& name, std::string* error = nullptr);
 // The current host; a headless one is made on first use when none was chosen.
 Host& CurrentHost();
 
-// The real-desktop backend (platform/host/sdl/), the one UseHost("sdl")
-// makes: null with `error` naming the cause when no display can be opened or
-// an SDL host is already running in the process.
-std::unique_ptr<Host> MakeSdlHost(std::string* error);
+// The SDL backend's factory, defined by platform/host/sdl. Declared weak so
+// that programs built without that library still link; UseHost("sdl") then
+// fails with a message. Null with `error` set when no display is available.
+std::unique_ptr<Host> MakeSdlHost(std::string* error) __attribute__((weak));
 
 }  // namespace platform::host

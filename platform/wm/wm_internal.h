@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/host/host.h"
 #include "platform/winapi.h"
 
 namespace platform::wm {
@@ -28,5 +29,15 @@ void RedrawNonClient(HWND hwnd);
 // A device context over the whole window, non-client area included, with
 // (0, 0) at the window's top-left; release it with ReleaseDC.
 HDC GetWindowDC(HWND hwnd);
+
+// --- For the headless host's test driver ---
+// The host window of a top-level window (or of a child's top-level window);
+// 0 for a stale handle.
+host::WindowId HostWindowOf(HWND hwnd);
+// The top-level window shown in host window `id`, or null.
+HWND WindowOfHost(host::WindowId id);
+// Milliseconds until the next timer (or hover report) is due; 0 when one is
+// due now, -1 when none is pending.
+int MsUntilNextTimer();
 
 }  // namespace platform::wm
