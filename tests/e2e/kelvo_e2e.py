@@ -17,6 +17,7 @@ import time
 CLIENT_W, CLIENT_H = 640, 480
 BLUE = (64, 65, 255)  # the main form's background
 CAPTION = "Prova 7"
+STARTED = []  # every run of the program, ended when the test ends
 
 
 def fail(msg):
@@ -71,6 +72,7 @@ class Kelvo:
 
     def __init__(self, exe, env):
         self.proc = subprocess.Popen([exe], env=env, stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
+        STARTED.append(self.proc)
         wid = wait_for(10, lambda: run("xdotool", "search", "--name", "^TQ Kelvo", check=False).split())
         if not wid:
             self.proc.kill()
@@ -270,6 +272,10 @@ def main():
             fail(f"exit code {rc} after SIGTERM")
         print("kelvo e2e: ok")
     finally:
+        for proc in STARTED:
+            if proc.poll() is None:
+                proc.kill()
+                proc.wait()
         display.close()
         shutil.rmtree(tmp, ignore_errors=True)
 
