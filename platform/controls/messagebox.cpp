@@ -43,6 +43,7 @@ struct Box {
     std::vector<HWND> buttons;
     std::vector<int> ids;
     int escapeAnswer = IDOK;
+    int lastFocused = 0;  // the button that had the focus last
     int result = 0;
     bool done = false;
 };
@@ -147,6 +148,8 @@ void DrawIconAt(HDC dc, HICON icon, int x, int y) {
     }
 }
 
+void FocusButton(Box& box, int index);
+
 void Finish(Box& box, int answer) {
     if (box.done) return;
     box.result = answer;
@@ -162,6 +165,10 @@ LRESULT CALLBACK BoxProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
             return 0;
         case WM_CLOSE:
             if (box) Finish(*box, box->escapeAnswer);
+            return 0;
+        case WM_SETFOCUS:
+            // As a dialog does: the focus goes on to the button that had it.
+            if (box && !box->buttons.empty()) FocusButton(*box, box->lastFocused);
             return 0;
         case WM_ERASEBKGND:
             return 1;
@@ -207,16 +214,20 @@ void FocusButton(Box& box, int index) {
     const int n = static_cast<int>(box.buttons.size());
     if (n == 0) return;
     index = ((index % n) + n) % n;
+    box.lastFocused = index;
     SetFocus(box.buttons[static_cast<std::size_t>(index)]);
 }
 
 // Keys meant for the box. True when the key was taken here.
 bool BoxKey(Box& box, const MSG& msg) {
-    const int focused = IndexOfButton(box, GetFocus());
+    // When the box itself holds the focus (activation gave it back), the
+    // button that had it last counts.
+    int focused = IndexOfButton(box, GetFocus());
+    if (focused < 0) focused = box.lastFocused;
     if (msg.message == WM_KEYDOWN || msg.message == WM_SYSKEYDOWN) {
         switch (msg.wParam) {
             case VK_RETURN:
-                Finish(box, box.ids[static_cast<std::size_t>(focused >= 0 ? focused : 0)]);
+                Finish(box, box.ids[static_cast<std::size_t>(focused)]);
                 return true;
             case VK_ESCAPE:
                 Finish(box, box.escapeAnswer);
@@ -324,7 +335,7 @@ int RunBox(LPCWSTR text, LPCWSTR caption, UINT type) {
     }
     ShowWindow(hwnd, SW_SHOW);
     SetForegroundWindow(hwnd);
-    SetFocus(box.buttons[0]);
+    FocusButton(box, 0);
 
     MSG msg{};
     while (!box.done && IsWindow(hwnd)) {

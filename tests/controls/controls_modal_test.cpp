@@ -114,6 +114,8 @@ protected:
     }
     // Starts the script from inside the next modal loop.
     void Run(std::vector<std::function<void()>> steps) {
+        Pump();  // what the last loop left behind runs out first
+        commands.clear();
         script = std::move(steps);
         scriptAt = 0;
         PostMessageW(owner, kStep, 0, 0);
