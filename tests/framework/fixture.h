@@ -32,6 +32,10 @@ class ElementTest : public ::testing::Test {
 protected:
     void SetUp() override {
         mark_ = TQUtility::registeredElements.size();
+        // A quit message left by an earlier test's main window goes away.
+        MSG quit{};
+        while (PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+        }
         TQUtility::mainWindow = nullptr;
         TQUtility::activeForm = nullptr;
         TQUtility::mouseTracking = false;
