@@ -321,3 +321,39 @@ TEST(GdibObjects, StockStaleAndWrongKindHandles) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(GdibDraw, LinesStopBeforeTheirEndPoint) {
+    struct Case {
+        POINT from, to;
+        std::vector<POINT> lit;
+    } cases[] = {
+        {{0, 1}, {4, 1}, {{0, 1}, {1, 1}, {2, 1}, {3, 1}}},
+        {{2, 4}, {2, 0}, {{2, 4}, {2, 3}, {2, 2}, {2, 1}}},
+        {{0, 0}, {3, 3}, {{0, 0}, {1, 1}, {2, 2}}},
+        {{1, 1}, {1, 1}, {}},
+    };
+    for (const Case& k : cases) {
+        Canvas c(5, 5);
+        HPEN pen = CreatePen(PS_SOLID, 1, kRed);
+        HGDIOBJ old = SelectObject(c.dc, pen);
+        MoveToEx(c.dc, k.from.x, k.from.y, nullptr);
+        ASSERT_TRUE(LineTo(c.dc, k.to.x, k.to.y));
+        POINT now{};
+        MoveToEx(c.dc, 0, 0, &now);
+        EXPECT_EQ(now.x, k.to.x);
+        EXPECT_EQ(now.y, k.to.y);
+        for (int y = 0; y < 5; ++y)
+            for (int x = 0; x < 5; ++x) {
+                bool lit = false;
+                for (POINT p : k.lit)
+                    lit = lit || (p.x == x && p.y == y);
+                EXPECT_EQ(c.At(x, y), lit ? kRed : kWhite) << x << "," << y;
+            }
+        SelectObject(c.dc, old);
+        DeleteObject(pen);
+    }
+}
+
+}  // namespace

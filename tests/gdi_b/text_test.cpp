@@ -239,3 +239,22 @@ TEST(GdibText, HugeTextIsBoundedAndLeaksNothing) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(GdibText, ExtTextOutClipsToItsRectangleOnlyWhenAsked) {
+    struct Case {
+        UINT options;
+        bool inkOutside;
+    } cases[] = {{0, true}, {ETO_CLIPPED, false}, {ETO_CLIPPED | ETO_OPAQUE, false}};
+    for (const Case& k : cases) {
+        Canvas c(120, 40, Font(u"Arial", 30));
+        SetBkColor(c.dc, RGB(255, 255, 0));
+        const RECT r{0, 0, 15, 40};
+        ASSERT_TRUE(ExtTextOutW(c.dc, 2, 2, k.options, &r, u"WWW", 3, nullptr));
+        EXPECT_EQ(c.Ink().right > 15, k.inkOutside) << k.options;
+        EXPECT_EQ(GetPixel(c.dc, 0, 39) == RGB(255, 255, 0), (k.options & ETO_OPAQUE) != 0) << k.options;
+    }
+}
+
+}  // namespace
