@@ -479,4 +479,110 @@ TEST_F(Wm, HostQuitDestroysEveryTopLevelWindow) {
     EXPECT_EQ(Count(a, WM_CLOSE) + Count(b, WM_CLOSE), 0);
 }
 
+// Hover and leave after TrackMouseEvent: WM_MOUSEHOVER once the pointer
+// rests 400 ms, WM_MOUSELEAVE when it goes to another window.
+TEST_F(Wm, HoverAfterRestAndLeaveWhenThePointerGoes) {
+    HWND t = Top(100, 100, 300, 200);
+    HWND c = Child(t, 10, 10, 50, 50);
+    d.Pump();
+    d.Move(120, 120);
+    TRACKMOUSEEVENT tme{16, TME_HOVER | TME_LEAVE, c, HOVER_DEFAULT};
+    ASSERT_TRUE(TrackMouseEvent(&tme));
+    seen.clear();
+    d.Advance(399);
+    EXPECT_EQ(Count(c, WM_MOUSEHOVER), 0);
+    d.Advance(2);
+    EXPECT_EQ(Count(c, WM_MOUSEHOVER), 1);
+    d.Move(250, 150);
+    EXPECT_EQ(Count(c, WM_MOUSELEAVE), 1);
+    TRACKMOUSEEVENT bad{0, TME_LEAVE, c, HOVER_DEFAULT};
+    EXPECT_FALSE(TrackMouseEvent(&bad));
+}
+
+// WM_SETCURSOR carries the window under the pointer, the hit-test code and
+// the mouse message; a child answering HTTRANSPARENT lets the press through.
+TEST_F(Wm, SetCursorDetailsAndTransparentChildren) {
+    HWND t = Top(100, 100, 300, 200);
+    HWND below = Child(t, 10, 10, 50, 50);
+    HWND glass = Child(t, 10, 10, 50, 50);  // created later: lies under `below`
+    SetWindowPos(glass, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    static HWND transparent;
+    transparent = glass;
+    hook = [](HWND h, UINT m, WPARAM, LPARAM) -> LRESULT {
+        return (h == transparent && m == WM_NCHITTEST) ? HTTRANSPARENT : -12345;
+    };
+    d.Pump();
+    seen.clear();
+    d.Press(120, 120);
+    d.Release(120, 120);
+    EXPECT_EQ(Count(glass, WM_LBUTTONDOWN), 0);
+    EXPECT_EQ(Count(below, WM_LBUTTONDOWN), 1);
+    bool found = false;
+    for (const Seen& s : seen)
+        if (s.hwnd == below && s.msg == WM_SETCURSOR &&
+            HIWORD(static_cast<std::uintptr_t>(s.lp)) == WM_LBUTTONDOWN) {
+            found = true;
+            EXPECT_EQ(s.wp, reinterpret_cast<WPARAM>(below));
+            EXPECT_EQ(LOWORD(static_cast<std::uintptr_t>(s.lp)), HTCLIENT);
+        }
+    EXPECT_TRUE(found);
+}
+
+// A press on a disabled form brings its modal window to the front and
+// reaches neither window; the host's close request for it is ignored.
+TEST_F(Wm, DisabledFormRaisesItsModalWindowAndIgnoresClose) {
+    HWND form = Top(100, 100, 300, 200);
+    HWND modal = CreateWindowExW(WS_EX_TOOLWINDOW, u"TestTop", u"Modal", WS_POPUP | WS_CAPTION | WS_VISIBLE,
+                                 500, 500, 100, 50, form, nullptr, nullptr, nullptr);
+    EnableWindow(form, FALSE);
+    d.Pump();
+    SetForegroundWindow(form);
+    seen.clear();
+    d.Click(150, 150);
+    EXPECT_EQ(GetForegroundWindow(), modal);
+    EXPECT_EQ(Count(form, WM_LBUTTONDOWN) + Count(modal, WM_LBUTTONDOWN), 0);
+    d.CloseRequest(form);
+    EXPECT_EQ(Count(form, WM_CLOSE), 0);
+    EXPECT_TRUE(IsWindow(form));
+}
+
+// GetMessageW sleeps on the host until the next due timer: with only a
+// 300 ms timer one wait passes the whole interval.
+TEST_F(Wm, GetMessageSleepsUntilTheNextTimer) {
+    HWND t = Top();
+    d.Pump();
+    SetTimer(t, 1, 300, nullptr);
+    const DWORD start = GetTickCount();
+    const auto waits = d.host().WaitCalls();
+    MSG m;
+    ASSERT_TRUE(GetMessageW(&m, nullptr, 0, 0));
+    EXPECT_EQ(m.message, WM_TIMER);
+    EXPECT_EQ(GetTickCount() - start, 300u);
+    EXPECT_EQ(d.host().WaitCalls() - waits, 1u);
+    KillTimer(t, 1);
+}
+
+// Invalidation unions rectangles; the wheel goes to the focus window and on
+// to its parent by default; GetKeyState reports held modifiers.
+TEST_F(Wm, InvalidationUnionsWheelGoesToFocusKeyStateHolds) {
+    HWND t = Top(100, 100, 300, 200);
+    HWND c = Child(t, 10, 10, 50, 50);
+    d.Pump();
+    RECT a{1, 1, 5, 5}, b{10, 20, 30, 40}, u;
+    InvalidateRect(t, &a, FALSE);
+    InvalidateRect(t, &b, FALSE);
+    ASSERT_TRUE(GetUpdateRect(t, &u, FALSE));
+    EXPECT_EQ(u.left, 1);
+    EXPECT_EQ(u.bottom, 40);
+    SetFocus(c);
+    seen.clear();
+    d.Wheel(200, 200, 1);
+    EXPECT_EQ(Count(c, WM_MOUSEWHEEL), 1);
+    EXPECT_EQ(Count(t, WM_MOUSEWHEEL), 1);
+    d.KeyDown(VK_SHIFT);
+    EXPECT_TRUE(GetKeyState(VK_SHIFT) & 0x8000);
+    d.KeyUp(VK_SHIFT);
+    EXPECT_FALSE(GetKeyState(VK_SHIFT) & 0x8000);
+}
+
 }  // namespace
