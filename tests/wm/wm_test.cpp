@@ -585,4 +585,29 @@ TEST_F(Wm, InvalidationUnionsWheelGoesToFocusKeyStateHolds) {
     EXPECT_FALSE(GetKeyState(VK_SHIFT) & 0x8000);
 }
 
+// A menu bar sits at the top of a top-level window, outside its client area,
+// hit-tests as HTMENU, and goes with the window (DestroyMenu).
+TEST_F(Wm, MenuBarTakesTheTopOfTheWindowAndGoesWithIt) {
+    HWND t = Top(100, 100, 300, 200);
+    HMENU bar = CreateMenu();
+    HMENU file = CreatePopupMenu();
+    AppendMenuW(file, MF_STRING, 100, u"&Esci");
+    AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(file), u"&File");
+    const size_t menus = LiveObjects(Kind::Menu);
+    ASSERT_TRUE(SetMenu(t, bar));
+    EXPECT_EQ(GetMenu(t), bar);
+    RECT c, w;
+    GetClientRect(t, &c);
+    GetWindowRect(t, &w);
+    const int barHeight = (w.bottom - w.top) - c.bottom;
+    EXPECT_GT(barHeight, 0);
+    POINT origin{0, 0};
+    ClientToScreen(t, &origin);
+    EXPECT_EQ(origin.y, 100 + barHeight);
+    EXPECT_EQ(SendMessageW(t, WM_NCHITTEST, 0, MAKELPARAM(110, 100 + barHeight / 2)), HTMENU);
+    EXPECT_EQ(SendMessageW(t, WM_NCHITTEST, 0, MAKELPARAM(110, 100 + barHeight + 1)), HTCLIENT);
+    DestroyWindow(t);
+    EXPECT_LT(LiveObjects(Kind::Menu), menus);
+}
+
 }  // namespace
