@@ -211,16 +211,11 @@ void KeepBlinking(HWND hwnd, EditState& s) {
     }
 }
 
-void SyncWindowText(HWND hwnd, EditState& s) {
-    DefWindowProcW(hwnd, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(s.model.Text().c_str()));
-}
-
 void AfterUserChange(HWND hwnd, EditState& s, const EditModel::Change& change) {
     Measurer m(hwnd, s);
     ScrollToCaret(hwnd, s, m);
     if (change.changed) {
         s.modified = true;
-        SyncWindowText(hwnd, s);
         NotifyParent(hwnd, EN_CHANGE);
     }
     if (change.truncated) NotifyParent(hwnd, EN_MAXTEXT);
