@@ -83,13 +83,16 @@ protected:
         }
     }
     // Deletes one owned element now (after Forget(e)).
+    // The program never deletes an element while windows can still reach it;
+    // a test that does so also clears the active-form pointer it may leave.
     void Destroy(TQUtility::GUIElement* e) {
         for (auto it = owned_.begin(); it != owned_.end(); ++it) {
             if (it->get() == e) {
                 owned_.erase(it);
-                return;
+                break;
             }
         }
+        if (static_cast<TQUtility::GUIElement*>(TQUtility::activeForm) == e) TQUtility::activeForm = nullptr;
     }
 
 private:
