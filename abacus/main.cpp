@@ -10,10 +10,13 @@
 int main() {
     std::string error;
     if (!platform::host::UseHost("sdl", &error)) {
-        std::fprintf(stderr,
-                     "kelvo: cannot open a window: %s. Start it from a desktop session, or under a "
-                     "virtual display: xvfb-run build/kelvo\n",
-                     error.empty() ? "no display (DISPLAY is not set)" : error.c_str());
+        // The host's reason names DISPLAY and xvfb-run; say it ourselves when
+        // it gave none.
+        if (error.empty())
+            error =
+                "no display (DISPLAY is not set). Start it from a desktop session, or under a virtual "
+                "display: xvfb-run build/kelvo";
+        std::fprintf(stderr, "kelvo: cannot open a window: %s\n", error.c_str());
         return 1;
     }
     MyGame::FormMain* form = new MyGame::FormMain(GetModuleHandleW(nullptr), MyGame::MainCaption());
