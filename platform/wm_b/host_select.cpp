@@ -16,7 +16,7 @@ std::unique_ptr<Host>& Current() {
 bool UseHost(const std::string& name, std::string* error) {
     std::unique_ptr<Host> made;
     if (name == "headless") {
-        made = std::make_unique<headless::HeadlessHost>();
+        made = std::make_unique<headless_b::HeadlessHost>();
     } else if (name == "sdl") {
         if (MakeSdlHost == nullptr) {
             if (error) *error = "this program was built without the SDL backend";
@@ -33,7 +33,7 @@ bool UseHost(const std::string& name, std::string* error) {
 }
 
 Host& CurrentHost() {
-    if (!Current()) Current() = std::make_unique<headless::HeadlessHost>();
+    if (!Current()) Current() = std::make_unique<headless_b::HeadlessHost>();
     return *Current();
 }
 

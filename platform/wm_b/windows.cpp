@@ -415,8 +415,9 @@ BOOL SetWindowPos(HWND hwnd, HWND insertAfter, int x, int y, int cx, int cy, UIN
     }
     if (moved || sized || (flags & SWP_FRAMECHANGED) || !(flags & SWP_NOZORDER)) InvalidateAll(w);
     RECT nc = ClientRectOf(w);
-    if (sized ||
-        ((flags & SWP_FRAMECHANGED) && (nc.right != oldClient.right || nc.bottom != oldClient.bottom)))
+    // A frame change may come right after the style change it follows, so
+    // the client size is always reported then.
+    if (sized || (flags & SWP_FRAMECHANGED) || nc.right != oldClient.right || nc.bottom != oldClient.bottom)
         Send(w, WM_SIZE, SIZE_RESTORED,
              MAKELPARAM(static_cast<WORD>(nc.right), static_cast<WORD>(nc.bottom)));
     if (Peek(hwnd) && moved) {

@@ -126,7 +126,7 @@ protected:
         return hwnd;
     }
 
-    platform::headless::Driver driver;
+    platform::headless_b::Driver driver;
 };
 
 }  // namespace wmtest

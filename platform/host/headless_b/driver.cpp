@@ -7,7 +7,7 @@
 #include "platform/host/headless_b/headless.h"
 #include "platform/wm_b/wm_state.h"
 
-namespace platform::headless {
+namespace platform::headless_b {
 
 Driver::Driver() {
     host_ = dynamic_cast<HeadlessHost*>(&host::CurrentHost());
@@ -191,4 +191,4 @@ std::string Driver::WindowTitle(HWND top) const {
     return w ? w->title : std::string();
 }
 
-}  // namespace platform::headless
+}  // namespace platform::headless_b

@@ -7,7 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-namespace platform::headless {
+namespace platform::headless_b {
 
 HeadlessHost::HeadlessHost() {
     if (const char* dir = std::getenv("KELVO_HEADLESS_DUMP")) dumpDir_ = dir;
@@ -191,4 +191,4 @@ std::uint64_t HeadlessHost::NowMs() {
         duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
 }
 
-}  // namespace platform::headless
+}  // namespace platform::headless_b

@@ -21,7 +21,7 @@
 #include "platform/host/host.h"
 #include "platform/winapi.h"
 
-namespace platform::headless {
+namespace platform::headless_b {
 
 struct HostWindow {
     host::WindowSpec spec;  // bounds and visibility are kept current here
@@ -141,4 +141,4 @@ private:
     host::WindowId pressed_ = 0;
 };
 
-}  // namespace platform::headless
+}  // namespace platform::headless_b
