@@ -1,4 +1,4 @@
-// The graphics layer in platform/gdi_b on the paths the abacus repaints:
+// The graphics calls on the paths the abacus repaints:
 // copying a bead tile, filling the window, drawing a counter and the total.
 #include <benchmark/benchmark.h>
 

@@ -246,3 +246,45 @@ TEST(GdibImages, SystemIconsAndCursorsArePermanent) {
 }
 
 }  // namespace
+
+namespace {
+
+// Every cut of a valid file, and files whose sizes and offsets lie, are
+// refused or decoded within their bytes (the sanitizer build checks the reads).
+TEST(GdibImages, DamagedFilesAreRefusedSafely) {
+    static Bytes bmp = BmpFile(Dib(3, 2, 24, {}, Rows24(3, kPicture, false)), 0);
+    static Bytes ico = Ico({{16, 0xFF0000}, {32, 0x0000FF}});
+    HMODULE module = GetModuleHandleW(nullptr);
+    const std::size_t before = platform::LiveGraphicsObjects();
+    for (std::size_t n = 0; n < bmp.size(); ++n) {
+        const platform::ResourceEntry e{platform::ResourceType::Bitmap, 920, bmp.data(), n};
+        platform::RegisterResources(&e, 1);
+        EXPECT_EQ(LoadImageW(module, MAKEINTRESOURCEW(920), IMAGE_BITMAP, 0, 0, 0), nullptr) << n;
+    }
+    for (std::size_t n = 0; n < ico.size(); ++n) {
+        const platform::ResourceEntry e{platform::ResourceType::GroupIcon, 921, ico.data(), n};
+        platform::RegisterResources(&e, 1);
+        if (HANDLE h = LoadImageW(module, MAKEINTRESOURCEW(921), IMAGE_ICON, 32, 32, 0)) {
+            DestroyIcon(static_cast<HICON>(h));  // the 16 x 16 image may be whole already
+        }
+    }
+    // Lying headers: an enormous width, a pixel offset past the end.
+    static Bytes wide = bmp;  // the table keeps pointing at these
+    wide[18] = 0xFF, wide[19] = 0xFF, wide[20] = 0xFF, wide[21] = 0x7F;
+    static Bytes offset = bmp;
+    offset[10] = 0xF0, offset[11] = 0xFF;
+    static Bytes entry = ico;
+    entry[6 + 12] = 0xF0, entry[6 + 13] = 0xFF, entry[6 + 16 + 12] = 0xF0, entry[6 + 16 + 13] = 0xFF;
+    const platform::ResourceEntry lies[] = {
+        {platform::ResourceType::Bitmap, 922, wide.data(), wide.size()},
+        {platform::ResourceType::Bitmap, 923, offset.data(), offset.size()},
+        {platform::ResourceType::GroupIcon, 924, entry.data(), entry.size()},
+    };
+    platform::RegisterResources(lies, std::size(lies));
+    EXPECT_EQ(LoadImageW(module, MAKEINTRESOURCEW(922), IMAGE_BITMAP, 0, 0, 0), nullptr);
+    EXPECT_EQ(LoadImageW(module, MAKEINTRESOURCEW(923), IMAGE_BITMAP, 0, 0, 0), nullptr);
+    EXPECT_EQ(LoadImageW(module, MAKEINTRESOURCEW(924), IMAGE_ICON, 32, 32, 0), nullptr);
+    EXPECT_EQ(platform::LiveGraphicsObjects(), before);
+}
+
+}  // namespace
