@@ -168,7 +168,7 @@ TEST_F(Program, AboutBoxIsModalAndClosesEveryWay) {
         EXPECT_EQ(Row(0), "37777700000112") << "the main form ignores presses meanwhile";
         switch (how) {
             case Ok:
-                ClickButton(about->okButton);
+                ClickButton(about->okButton, about);
                 break;
             case Enter:
                 d.Key(VK_RETURN);
@@ -246,14 +246,15 @@ TEST_F(Program, LinksGoToTheShell) {
     // Links open when the button goes down on them.
     for (TQUtility::GUIElement* link : {form->aboutForm->mailLink, form->aboutForm->webLink}) {
         POINT p = Screen(link, 10, 10, form->aboutForm);
-        d.Press(p.x, p.y);
+        d.Click(p.x, p.y);
     }
     d.Key(VK_ESCAPE);
     for (int i = 0; i < 100; ++i) {  // the opener runs as its own process
         std::ifstream f(tempDir + "/opened");
         std::stringstream s;
         s << f.rdbuf();
-        if (std::count(s.str().begin(), s.str().end(), '\n') >= 4) break;
+        const std::string text = s.str();
+        if (std::count(text.begin(), text.end(), '\n') >= 4) break;
         usleep(20000);
     }
     std::ifstream f(tempDir + "/opened");
