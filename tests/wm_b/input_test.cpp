@@ -351,5 +351,17 @@ TEST_F(WmTest, WheelGoesToFocusThenParent) {
     EXPECT_EQ(Count(top, WM_MOUSEWHEEL), 1);
 }
 
+// SetWindowPos activates a top-level window unless told not to.
+TEST_F(WmTest, SetWindowPosActivatesUnlessAskedNot) {
+    HWND one = Top(0, 0, 100, 100);
+    HWND two = Top(200, 0, 100, 100);
+    EXPECT_EQ(GetForegroundWindow(), two);
+    SetWindowPos(one, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    EXPECT_EQ(GetForegroundWindow(), two);
+    SetWindowPos(one, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    EXPECT_EQ(GetForegroundWindow(), one);
+    EXPECT_EQ(driver.Host().Stacking().front(), driver.HostWindowOf(one));
+}
+
 }  // namespace
 }  // namespace wmtest

@@ -149,5 +149,52 @@ TEST_F(WmTest, GetDcDrawsAndIsPresented) {
     EXPECT_EQ(driver.Pixel(child, 5, 5), kRed) << "the parent's DC must not reach its child";
 }
 
+// SetWindowPos places a window directly behind the one named, or at the top
+// or bottom, and the composed pixels follow the new order.
+TEST_F(WmTest, ZOrderFollowsSetWindowPos) {
+    HWND top = Top(0, 0, 200, 100, kBlue);
+    HWND a = Child(top, 0, 0, 50, 50, kRed);
+    HWND b = Child(top, 10, 10, 50, 50, kGreen);
+    HWND c = Child(top, 20, 20, 50, 50, RGB(1, 2, 3));
+    struct Case {
+        HWND move, after;
+        std::vector<HWND> order;
+        COLORREF at25;  // where all three overlap
+    };
+    const Case cases[] = {
+        {c, HWND_TOP, {c, a, b}, RGB(1, 2, 3)},
+        {c, a, {a, c, b}, kRed},
+        {a, HWND_BOTTOM, {c, b, a}, RGB(1, 2, 3)},
+        {b, HWND_TOP, {b, c, a}, kGreen},
+    };
+    for (const Case& k : cases) {
+        SetWindowPos(k.move, k.after, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+        std::vector<HWND> order;
+        for (HWND h = GetWindow(top, GW_CHILD); h != nullptr; h = GetWindow(h, GW_HWNDNEXT))
+            order.push_back(h);
+        EXPECT_EQ(order, k.order);
+        driver.Pump();
+        EXPECT_EQ(driver.Pixel(top, 25, 25), k.at25);
+    }
+}
+
+// WM_ERASEBKGND fills with the class brush, also given as a system colour
+// index plus one.
+TEST_F(WmTest, EraseUsesTheClassBrush) {
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = DefWindowProcW;
+    wc.lpszClassName = u"WmErase";
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<std::uintptr_t>(COLOR_HIGHLIGHT + 1));
+    RegisterClassW(&wc);
+    HWND top = Top(0, 0, 100, 100, kBlue);
+    HWND h = CreateWindowExW(0, u"wmerase", u"", WS_CHILD | WS_VISIBLE, 10, 10, 30, 30, top, nullptr, nullptr,
+                             nullptr);
+    ASSERT_NE(h, nullptr) << "class names compare without case";
+    driver.Pump();
+    EXPECT_EQ(driver.Pixel(h, 5, 5), GetSysColor(COLOR_HIGHLIGHT));
+    DestroyWindow(top);
+    EXPECT_TRUE(UnregisterClassW(u"WmErase", nullptr));
+}
+
 }  // namespace
 }  // namespace wmtest
