@@ -226,12 +226,7 @@ LRESULT CALLBACK ButtonProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
 }  // namespace
 
 void RegisterButtonClass() {
-    WNDCLASSW wc{};
-    wc.style = CS_DBLCLKS;
-    wc.lpfnWndProc = ButtonProc;
-    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    wc.lpszClassName = u"Button";
-    RegisterClassW(&wc);
+    RegisterControlClass(u"Button", ButtonProc, CS_DBLCLKS, IDC_ARROW);
 }
 
 }  // namespace platform::controls

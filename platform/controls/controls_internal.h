@@ -6,6 +6,11 @@
 
 namespace platform::controls {
 
+// Registers one of our window classes: its procedure, class style and the
+// system cursor shown over it; no icon, no background brush (each control
+// paints its whole client area).
+void RegisterControlClass(LPCWSTR name, WNDPROC proc, UINT style, LPCWSTR cursor);
+
 void RegisterButtonClass();
 void RegisterStaticClass();
 void RegisterEditClass();

@@ -748,12 +748,7 @@ LRESULT CALLBACK EditProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
 }  // namespace
 
 void RegisterEditClass() {
-    WNDCLASSW wc{};
-    wc.style = CS_DBLCLKS;
-    wc.lpfnWndProc = EditProc;
-    wc.hCursor = LoadCursorW(nullptr, IDC_IBEAM);
-    wc.lpszClassName = u"edit";
-    RegisterClassW(&wc);
+    RegisterControlClass(u"edit", EditProc, CS_DBLCLKS, IDC_IBEAM);
 }
 
 }  // namespace platform::controls

@@ -506,11 +506,7 @@ void Track(HWND hwnd, HMENU menu, int title, bool open, bool keyboard) {
 }  // namespace
 
 void RegisterMenuClasses() {
-    WNDCLASSW wc{};
-    wc.lpfnWndProc = PopupProc;
-    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    wc.lpszClassName = kPopupClass;
-    RegisterClassW(&wc);
+    RegisterControlClass(kPopupClass, PopupProc, 0, IDC_ARROW);
 }
 
 int MenuBarHeight(HMENU menu, int width) {

@@ -364,11 +364,7 @@ int RunBox(LPCWSTR text, LPCWSTR caption, UINT type) {
 }  // namespace
 
 void RegisterMessageBoxClass() {
-    WNDCLASSW wc{};
-    wc.lpfnWndProc = BoxProc;
-    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    wc.lpszClassName = kBoxClass;
-    RegisterClassW(&wc);
+    RegisterControlClass(kBoxClass, BoxProc, 0, IDC_ARROW);
 }
 
 }  // namespace platform::controls

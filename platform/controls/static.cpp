@@ -125,12 +125,7 @@ LRESULT CALLBACK StaticProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
 }  // namespace
 
 void RegisterStaticClass() {
-    WNDCLASSW wc{};
-    wc.style = CS_DBLCLKS;
-    wc.lpfnWndProc = StaticProc;
-    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    wc.lpszClassName = u"static";
-    RegisterClassW(&wc);
+    RegisterControlClass(u"static", StaticProc, CS_DBLCLKS, IDC_ARROW);
 }
 
 }  // namespace platform::controls

@@ -5,6 +5,15 @@
 
 namespace platform::controls {
 
+void RegisterControlClass(LPCWSTR name, WNDPROC proc, UINT style, LPCWSTR cursor) {
+    WNDCLASSW wc{};
+    wc.style = style;
+    wc.lpfnWndProc = proc;
+    wc.hCursor = LoadCursorW(nullptr, cursor);
+    wc.lpszClassName = name;
+    RegisterClassW(&wc);
+}
+
 void RegisterSystemClasses() {
     RegisterButtonClass();
     RegisterStaticClass();
