@@ -152,6 +152,30 @@ TEST_F(Program, PressOnABeadMovesItAtTheTick) {
     EXPECT_EQ(form->totalDisplay->GetTextNarrow(), "0");
 }
 
+// A move repaints the cells it changed and the eight displays, and nothing
+// else of the window; an idle tick repaints nothing.
+TEST_F(Program, AMoveRepaintsOnlyWhatChanged) {
+    ClickCell(0, 10);  // one bead: column 10 empties, column 12 fills
+    d.Pump();
+    d.ResetPresentedPixelCount();
+    d.Advance(310);
+    const std::uint64_t cells = 2 * 25 * 40;
+    std::uint64_t displays = 0;
+    for (auto* counter : form->rodCounters) {
+        RECT r{};
+        GetClientRect(counter->hwnd, &r);
+        displays += static_cast<std::uint64_t>(r.right) * r.bottom;
+    }
+    RECT total{};
+    GetClientRect(form->totalDisplay->hwnd, &total);
+    displays += static_cast<std::uint64_t>(total.right) * total.bottom;
+    EXPECT_GE(d.PresentedPixelCount(), cells);
+    EXPECT_LE(d.PresentedPixelCount(), cells + displays);
+    d.ResetPresentedPixelCount();
+    d.Advance(310);
+    EXPECT_EQ(d.PresentedPixelCount(), 0u) << "an idle tick draws nothing";
+}
+
 // The About box disables the main form until it is closed, whichever way.
 TEST_F(Program, AboutBoxIsModalAndClosesEveryWay) {
     enum How { Ok, Enter, Escape, CloseBox };
