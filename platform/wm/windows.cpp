@@ -166,21 +166,22 @@ char16_t Fold(char16_t c) {
     return (c >= u'A' && c <= u'Z') ? static_cast<char16_t>(c + 32) : c;
 }
 
-bool SameName(const std::u16string& a, const std::u16string& b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (Fold(a[i]) != Fold(b[i])) return false;
-    return true;
+std::u16string FoldedName(const std::u16string& name) {
+    std::u16string folded = name;
+    for (char16_t& c : folded)
+        c = Fold(c);
+    return folded;
 }
 
 std::shared_ptr<WindowClass> FindClass(LPCWSTR name) {
     if (!name) return nullptr;
-    for (auto& c : S().classes) {
-        if (IS_INTRESOURCE(name) ? c->atom == reinterpret_cast<std::uintptr_t>(name)
-                                 : SameName(c->name, FromWide(name)))
-            return c;
+    if (IS_INTRESOURCE(name)) {
+        for (auto& c : S().classes)
+            if (c->atom == reinterpret_cast<std::uintptr_t>(name)) return c;
+        return nullptr;
     }
-    return nullptr;
+    auto it = S().classesByName.find(FoldedName(FromWide(name)));
+    return it == S().classesByName.end() ? nullptr : it->second;
 }
 
 void EnsureSystemClasses() {
@@ -232,6 +233,7 @@ ATOM RegisterClassW(const WNDCLASSW* wc) {
     c->cursor = wc->hCursor;
     c->background = wc->hbrBackground;
     S().classes.push_back(c);
+    S().classesByName.emplace(FoldedName(c->name), c);
     return c->atom;
 }
 
@@ -245,6 +247,7 @@ BOOL UnregisterClassW(LPCWSTR className, HINSTANCE) {
         SetLastError(ERROR_ACCESS_DENIED);  // windows of the class still exist
         return FALSE;
     }
+    S().classesByName.erase(FoldedName(c->name));
     auto& v = S().classes;
     v.erase(std::remove(v.begin(), v.end(), c), v.end());
     return TRUE;

@@ -14,6 +14,7 @@
 #include <deque>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "platform/core/handles.h"
@@ -84,6 +85,9 @@ struct Timer final : Object {
 
 struct State {
     std::vector<std::shared_ptr<WindowClass>> classes;
+    // The same classes by name folded to ASCII lower case: every panel and
+    // cell registers a class of its own, so lookups by name must not scan.
+    std::unordered_map<std::u16string, std::shared_ptr<WindowClass>> classesByName;
     ATOM nextAtom = 0xC000;
     bool systemClassesDone = false;
     std::vector<HWND> topLevels;  // front to back
