@@ -26,15 +26,8 @@ DWORD Button::WindowStyle() const {
 void Button::Create() {
     if (created) return;
     id = ++lastElementId;
-    hwnd = CreateWindowExW(0, u"Button", text.c_str(), WindowStyle(), x, y, width, height,
-                           parent != nullptr ? parent->hwnd : nullptr,
-                           reinterpret_cast<HMENU>(static_cast<std::intptr_t>(id)), nullptr, nullptr);
-    if (hwnd != nullptr) {
-        oldWndProc = reinterpret_cast<WNDPROC>(
-            SetWindowLongW(hwnd, GWL_WNDPROC, reinterpret_cast<LONG_PTR>(&ElementWndProc)));
-    } else {
-        static_cast<void>(GetLastError());
-    }
+    hwnd = CreateSystemChild(this, 0, u"Button", WindowStyle());
+    SubclassElement(this);
     created = true;
     ApplyFont();
 }

@@ -7,19 +7,6 @@
 
 namespace TQUtility {
 
-namespace {
-HWND CreateStatic(GUIElement* e, DWORD style) {
-    return CreateWindowExW(0, u"static", e->text.c_str(), style, e->x, e->y, e->width, e->height,
-                           e->parent != nullptr ? e->parent->hwnd : nullptr,
-                           reinterpret_cast<HMENU>(static_cast<std::intptr_t>(e->id)), nullptr, nullptr);
-}
-
-WNDPROC Subclass(HWND hwnd) {
-    return reinterpret_cast<WNDPROC>(
-        SetWindowLongW(hwnd, GWL_WNDPROC, reinterpret_cast<LONG_PTR>(&ElementWndProc)));
-}
-}  // namespace
-
 // ---------------------------------------------------------------------------
 // Label
 // ---------------------------------------------------------------------------
@@ -41,12 +28,8 @@ DWORD Label::WindowStyle() const {
 void Label::Create() {
     if (created) return;
     id = ++lastElementId;
-    hwnd = CreateStatic(this, WindowStyle());
-    if (hwnd != nullptr) {
-        oldWndProc = Subclass(hwnd);
-    } else {
-        static_cast<void>(GetLastError());
-    }
+    hwnd = CreateSystemChild(this, 0, u"static", WindowStyle());
+    SubclassElement(this);
     created = true;
     ApplyFont();
 }
@@ -73,14 +56,14 @@ DWORD Image::WindowStyle() const {
 void Image::Create() {
     if (created) return;
     id = ++lastElementId;
-    hwnd = CreateStatic(this, WindowStyle());
+    hwnd = CreateSystemChild(this, 0, u"static", WindowStyle());
     if (hwnd == nullptr) {
         static_cast<void>(GetLastError());
         return;
     }
     created = true;
     SetImage(resourceId);
-    oldWndProc = Subclass(hwnd);
+    SubclassElement(this);
     ApplyFont();
 }
 

@@ -29,15 +29,8 @@ DWORD TextBox::WindowStyle() const {
 void TextBox::Create() {
     if (created) return;
     id = ++lastElementId;
-    hwnd = CreateWindowExW(WS_EX_CLIENTEDGE, u"edit", text.c_str(), WindowStyle(), x, y, width, height,
-                           parent != nullptr ? parent->hwnd : nullptr,
-                           reinterpret_cast<HMENU>(static_cast<std::intptr_t>(id)), nullptr, nullptr);
-    if (hwnd != nullptr) {
-        oldWndProc = reinterpret_cast<WNDPROC>(
-            SetWindowLongW(hwnd, GWL_WNDPROC, reinterpret_cast<LONG_PTR>(&ElementWndProc)));
-    } else {
-        static_cast<void>(GetLastError());
-    }
+    hwnd = CreateSystemChild(this, WS_EX_CLIENTEDGE, u"edit", WindowStyle());
+    SubclassElement(this);
     created = true;
     ApplyFont();
 }

@@ -23,15 +23,8 @@ void Timer::Create() {
     id = ++lastElementId;
     DWORD style = WS_CHILD;
     if (!enabled) style |= WS_DISABLED;
-    hwnd = CreateWindowExW(0, u"static", text.c_str(), style, x, y, width, height,
-                           parent != nullptr ? parent->hwnd : nullptr,
-                           reinterpret_cast<HMENU>(static_cast<std::intptr_t>(id)), nullptr, nullptr);
-    if (hwnd != nullptr) {
-        oldWndProc = reinterpret_cast<WNDPROC>(
-            SetWindowLongW(hwnd, GWL_WNDPROC, reinterpret_cast<LONG_PTR>(&ElementWndProc)));
-    } else {
-        static_cast<void>(GetLastError());
-    }
+    hwnd = CreateSystemChild(this, 0, u"static", style);
+    SubclassElement(this);
     created = true;
 }
 

@@ -102,6 +102,21 @@ void RouteTimer(WPARAM wParam) {
 // The procedure
 // ---------------------------------------------------------------------------
 
+HWND CreateSystemChild(GUIElement* e, DWORD exStyle, LPCWSTR className, DWORD style) {
+    return CreateWindowExW(exStyle, className, e->text.c_str(), style, e->x, e->y, e->width, e->height,
+                           e->parent != nullptr ? e->parent->hwnd : nullptr,
+                           reinterpret_cast<HMENU>(static_cast<std::intptr_t>(e->id)), nullptr, nullptr);
+}
+
+void SubclassElement(GUIElement* e) {
+    if (e->hwnd == nullptr) {
+        static_cast<void>(GetLastError());
+        return;
+    }
+    e->oldWndProc = reinterpret_cast<WNDPROC>(
+        SetWindowLongW(e->hwnd, GWL_WNDPROC, reinterpret_cast<LONG_PTR>(&ElementWndProc)));
+}
+
 LRESULT ElementWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     GUIElement* element = FindByWindow(hwnd);
     if (waitCursorHandle == nullptr) waitCursorHandle = LoadCursorW(nullptr, IDC_WAIT);

@@ -22,4 +22,16 @@ extern bool mouseTracking;  // hover/leave tracking requested and not yet ended
 
 LRESULT ElementWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 
+class GUIElement;
+
+// The window of a child element of a system class ("Button", "edit",
+// "static"): the element's text, position and size, under its parent's
+// window, with the element's id as control identifier.
+HWND CreateSystemChild(GUIElement* element, DWORD exStyle, LPCWSTR className, DWORD style);
+
+// Subclasses the element's system-class window to ElementWndProc, keeping the
+// replaced procedure in oldWndProc. Without a window the last error is read
+// and dropped, and nothing else happens.
+void SubclassElement(GUIElement* element);
+
 }  // namespace TQUtility
