@@ -2,10 +2,13 @@
 #   make run    installs what is missing, builds build/kelvo and starts it
 #   make test   installs what is missing, builds and runs every test, then
 #               the same unit and whole-program tests under the sanitizers
+#   make install  builds and installs the program under PREFIX (DESTDIR honoured)
+#   make package  builds build/kelvo_<version>_amd64.deb
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
+PREFIX ?= /usr/local
 
-.PHONY: deps build run test test-plain test-asan bench format clean
+.PHONY: deps build run test test-plain test-asan bench format clean install package
 
 deps:
 	@tools/install-deps.sh
@@ -16,6 +19,12 @@ build: deps
 
 run: build
 	./build/kelvo
+
+install: build
+	cmake --install build --prefix $(PREFIX) --component kelvo
+
+package: build
+	cd build && cpack
 
 test: test-plain test-asan
 

@@ -13,6 +13,7 @@ packages=(
   xvfb xdotool imagemagick x11-utils locales xdg-utils
   clang libclang-rt-dev
   sqlite3
+  desktop-file-utils appstream
 )
 locales_wanted=(it_IT.UTF-8 en_US.UTF-8 de_DE.UTF-8 fr_FR.UTF-8)
 
