@@ -2,7 +2,8 @@
 # package.sh BUILD_DIR KELVO_PROGRAM VERSION
 # Installs the "kelvo" component under a scratch DESTDIR with prefix /usr and
 # checks the desktop entry, the AppStream file and the icons; then builds the
-# Debian package into a scratch folder and checks its files and fields.
+# Debian package into a scratch folder, checks its files and fields, and
+# starts the unpacked program from its desktop entry under Xvfb.
 set -euo pipefail
 build=$1
 program=$2
@@ -82,6 +83,24 @@ depends=$(dpkg-deb -f "$deb" Depends)
 for dep in libc6 libstdc++6 libgcc-s1 libsdl2-2.0-0 libfreetype6 libfontconfig1 libsqlite3-0 fonts-liberation fonts-dejavu-core xdg-utils; do
     tr -d ' ' <<<"$depends" | tr ',' '\n' | grep -qx "$dep" || fail "Depends lacks $dep: $depends"
 done
+
+# The unpacked program starts from its desktop entry's Exec line on a private
+# display and opens its main window.
+CLEANUP_DIR=$work
+# shellcheck source=../desktop/xvfb_lib.sh
+source "$(dirname "$0")/../desktop/xvfb_lib.sh"
+start_xvfb
+exec_line=$(sed -n 's/^Exec=//p' "$work/unpacked/usr/share/applications/$app.desktop")
+mkdir -p "$work/config"
+PATH=$work/unpacked/usr/bin:$PATH XDG_CONFIG_HOME=$work/config $exec_line >"$work/run.log" 2>&1 &
+kelvo_pid=$!
+if ! wait_for 20 xdotool search --name '^TQ Kelvo'; then
+    cat "$work/run.log" >&2
+    echo "FAIL: the unpacked program opened no window" >&2
+    failures=$((failures + 1))
+fi
+kill "$kelvo_pid" 2>/dev/null || true
+wait "$kelvo_pid" 2>/dev/null || true
 
 if [ "$failures" -gt 0 ]; then
     echo "$failures check(s) failed" >&2
