@@ -293,7 +293,6 @@ Result OpenFile(const std::string& path, std::unique_ptr<Connection>* out) {
     }
     sqlite3_extended_result_codes(db, 1);
     sqlite3_busy_timeout(db, EffectiveBusyTimeoutMs());
-    sqlite3_exec(db, "PRAGMA synchronous=FULL", nullptr, nullptr, nullptr);
     *out = std::make_unique<Connection>(db, path, st.st_dev, st.st_ino);
     return Result::Ok();
 }
@@ -407,6 +406,10 @@ Result Open(Connection** out) {
         Result r = OpenFile(path, &fresh);
         if (r.ok()) r = PrepareSchema(*fresh);
         if (r.ok()) {
+            // Only now: the pragma reads the schema, so before PrepareSchema
+            // it would wait out the busy timeout a second time under another
+            // process's lock.
+            sqlite3_exec(fresh->db(), "PRAGMA synchronous=FULL", nullptr, nullptr, nullptr);
             c = std::move(fresh);
             *out = c.get();
             return r;
