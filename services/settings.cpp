@@ -11,7 +11,8 @@ namespace {
 
 // Opens the category key. Each level is opened from the root with the whole
 // path so far (ending in a backslash), and created when it cannot be opened;
-// a level that can be neither ends the walk. Null when the walk failed.
+// a level that can be neither ends the walk, and so does a database locked by
+// another process. Null when the walk failed.
 HKEY WalkPath(const std::string& application, const std::string& category, REGSAM access) {
     const std::string components[] = {"Software", "TQSettings", application, category};
     std::u16string path;
@@ -21,8 +22,11 @@ HKEY WalkPath(const std::string& application, const std::string& category, REGSA
         path += u'\\';
         if (key) RegCloseKey(key);
         key = nullptr;
-        if (RegOpenKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, access, &key) != ERROR_SUCCESS &&
-            RegCreateKeyW(HKEY_CURRENT_USER, path.c_str(), &key) != ERROR_SUCCESS)
+        const LSTATUS opened = RegOpenKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, access, &key);
+        if (opened == ERROR_SUCCESS) continue;
+        // A lock held by another process stops a create just the same, after
+        // another wait.
+        if (opened == ERROR_BUSY || RegCreateKeyW(HKEY_CURRENT_USER, path.c_str(), &key) != ERROR_SUCCESS)
             return nullptr;
     }
     return key;

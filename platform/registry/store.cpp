@@ -253,6 +253,24 @@ int Probe(sqlite3* db) {
     return sqlite3_exec(db, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr);
 }
 
+// Runs one of SQLite's check pragmas; `whole` tells whether it found no
+// fault. Returns the SQLite result of reading the file.
+int RunCheck(sqlite3* db, const char* pragma, bool* whole) {
+    sqlite3_stmt* s = nullptr;
+    int rc = sqlite3_prepare_v2(db, pragma, -1, &s, nullptr);
+    *whole = false;
+    if (rc == SQLITE_OK) {
+        rc = sqlite3_step(s);
+        if (rc == SQLITE_ROW) {
+            const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(s, 0));
+            *whole = text != nullptr && std::string(text) == "ok";
+            rc = SQLITE_OK;
+        }
+    }
+    sqlite3_finalize(s);
+    return rc;
+}
+
 // Creates the file (owner-only) when missing, tightens a wider mode, and
 // opens it. The file is made here rather than by SQLite so that it never
 // exists with wider permissions, not even for a moment.
@@ -275,7 +293,6 @@ Result OpenFile(const std::string& path, std::unique_ptr<Connection>* out) {
     }
     sqlite3_extended_result_codes(db, 1);
     sqlite3_busy_timeout(db, EffectiveBusyTimeoutMs());
-    sqlite3_exec(db, "PRAGMA synchronous=FULL", nullptr, nullptr, nullptr);
     *out = std::make_unique<Connection>(db, path, st.st_dev, st.st_ino);
     return Result::Ok();
 }
@@ -330,7 +347,11 @@ Result SetAside(const std::string& dir, const std::string& path) {
         if (rc == SQLITE_OK) {
             sqlite3_extended_result_codes(probe, 1);
             sqlite3_busy_timeout(probe, busyTimeoutMs);
-            rc = Probe(probe);
+            // Every page is read: damage in a table, below a whole schema
+            // page, is damage too.
+            bool whole = false;
+            rc = RunCheck(probe, "PRAGMA quick_check", &whole);
+            if (rc == SQLITE_OK && !whole) rc = SQLITE_CORRUPT;
         }
         sqlite3_close_v2(probe);
         if (!IsDamage(rc)) {
@@ -385,6 +406,10 @@ Result Open(Connection** out) {
         Result r = OpenFile(path, &fresh);
         if (r.ok()) r = PrepareSchema(*fresh);
         if (r.ok()) {
+            // Only now: the pragma reads the schema, so before PrepareSchema
+            // it would wait out the busy timeout a second time under another
+            // process's lock.
+            sqlite3_exec(fresh->db(), "PRAGMA synchronous=FULL", nullptr, nullptr, nullptr);
             c = std::move(fresh);
             *out = c.get();
             return r;
@@ -595,15 +620,10 @@ std::string DatabasePath() {
 
 std::uint32_t CheckIntegrity() {
     return Transaction(false, [](Connection& c) {
-        int rc = SQLITE_OK;
-        sqlite3_stmt* s = c.Statement("PRAGMA integrity_check", &rc);
-        if (!s) return Result::Sqlite(rc);
-        rc = sqlite3_step(s);
-        bool ok =
-            rc == SQLITE_ROW && std::string(reinterpret_cast<const char*>(sqlite3_column_text(s, 0))) == "ok";
-        sqlite3_reset(s);
-        if (rc != SQLITE_ROW) return Result::Sqlite(rc);
-        return ok ? Result::Ok() : Result::Error(ERROR_BADDB);
+        bool whole = false;
+        const int rc = RunCheck(c.db(), "PRAGMA integrity_check", &whole);
+        if (rc != SQLITE_OK) return Result::Sqlite(rc);
+        return whole ? Result::Ok() : Result::Error(ERROR_BADDB);
     });
 }
 

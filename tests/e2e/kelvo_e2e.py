@@ -82,8 +82,9 @@ class Kelvo:
         def geometry():
             return dict(line.split("=") for line in run("xdotool", "getwindowgeometry", "--shell", self.wid).split())
 
-        # The program sizes its client area after the window first shows.
-        geo = wait_for(5, lambda: (lambda g: g if int(g["HEIGHT"]) > CLIENT_H else None)(geometry())) or geometry()
+        # The program sizes its client area after the window first shows (and
+        # after it has read its captions, which may wait for a locked database).
+        geo = wait_for(10, lambda: (lambda g: g if int(g["HEIGHT"]) > CLIENT_H else None)(geometry())) or geometry()
         width, height = int(geo["WIDTH"]), int(geo["HEIGHT"])
         if width != CLIENT_W or height <= CLIENT_H:
             fail(f"window content {width} x {height}: want 640 wide, a menu bar above a 640 x 480 client area")
@@ -139,7 +140,7 @@ def question_window():
 def answer_question(key):
     wid = wait_for(5, question_window)
     if not wid:
-        fail("the exit question 'Uscita' did not appear")
+        fail(f"the exit question 'Uscita' did not appear (to be answered with '{key}')")
     run("xdotool", "key", key)
     if not wait_for(5, lambda: not question_window()):
         fail(f"the exit question did not close after '{key}'")
@@ -270,6 +271,53 @@ def main():
             fail("SIGTERM with the exit question open did not end the program within 2 s")
         if rc != 0:
             fail(f"exit code {rc} after SIGTERM")
+
+        # --- Settings that cannot be used: a location below a regular file,
+        # and the database locked by another process for the whole run. The
+        # program starts with an empty caption box 0 and ends with exit code 0
+        # after a confirmed exit, without a long wait; the locked file keeps
+        # every byte.
+        blocker = os.path.join(tmp, "plain-file")
+        with open(blocker, "w") as f:
+            f.write("not a folder")
+        database = os.path.join(config, "kelvo", "registry.sqlite3")
+        with open(database, "rb") as f:
+            saved = f.read()
+        lock = sqlite3.connect(database, isolation_level=None)
+        lock.execute("BEGIN EXCLUSIVE")
+        starts = {}
+        for name, settings in (("an unusable location", os.path.join(blocker, "config")),
+                               ("a locked database", config)):
+            start = time.monotonic()
+            k = Kelvo(exe, dict(env, XDG_CONFIG_HOME=settings))
+            started = starts[name] = time.monotonic() - start
+            if k.grab(*caption_box(0)) != before["box0"]:
+                fail(f"caption box 0 is not empty at a start with {name}")
+            run("xdotool", "windowfocus", k.wid, check=False)
+            run("xdotool", "key", "alt+F4")
+            answer_question("Return")
+            start = time.monotonic()
+            rc = k.ended(10)
+            if rc is None:
+                k.proc.kill()
+                fail(f"with {name}, the program did not end within 10 s of a confirmed exit")
+            if rc != 0:
+                fail(f"exit code {rc} with {name}")
+            print(f"with {name}: started in {started:.1f} s, exit code 0, "
+                  f"{time.monotonic() - start:.1f} s from the answer to the end")
+        lock.rollback()
+        lock.close()
+        # The lock costs one wait of the 3 s busy timeout and a short one per
+        # other caption, not a full wait for each.
+        if starts["a locked database"] - starts["an unusable location"] > 5:
+            fail("the start with a locked database took {:.1f} s longer than without settings".format(
+                starts["a locked database"] - starts["an unusable location"]))
+        with open(database, "rb") as f:
+            if f.read() != saved:
+                fail("the locked database was written")
+        with open(blocker) as f:
+            if f.read() != "not a folder":
+                fail("the file in the way of the settings location was changed")
         print("kelvo e2e: ok")
     finally:
         for proc in STARTED:

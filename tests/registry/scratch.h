@@ -4,20 +4,25 @@
 #pragma once
 
 #include <fcntl.h>
+#include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <optional>
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
 
+#include "platform/registry/notice.h"
 #include "platform/registry/store.h"
+#include "platform/winapi.h"
 
 extern char** environ;
 
@@ -135,5 +140,82 @@ inline int RunSelf(const std::string& test, const std::vector<std::pair<std::str
     const pid_t pid = SpawnSelf(test, env, quiet);
     return pid < 0 ? -1 : WaitExit(pid);
 }
+
+// Captures notices for one scope.
+class NoticeCapture {
+public:
+    NoticeCapture() {
+        previous_ = platform::SetNoticeHook([this](const std::string& m) { messages.push_back(m); });
+    }
+    ~NoticeCapture() { platform::SetNoticeHook(previous_); }
+    std::vector<std::string> messages;
+
+private:
+    platform::NoticeHook previous_;
+};
+
+// The files set aside as damaged in `folder`, without their journals.
+inline std::vector<std::string> DamagedFiles(const std::string& folder) {
+    std::vector<std::string> found;
+    for (const auto& e : std::filesystem::directory_iterator(folder))
+        if (e.path().filename().string().find(".damaged-") != std::string::npos &&
+            e.path().filename().string().find("-journal") == std::string::npos)
+            found.push_back(e.path().string());
+    return found;
+}
+
+// The sqlite3 shell holding an exclusive lock on a database until Release
+// (or the end of the scope, so a failed test leaves no process behind). It
+// waits for our own short read locks instead of giving up at once.
+class LockHolder {
+public:
+    explicit LockHolder(const std::string& db) {
+        int fds[2];
+        if (pipe(fds) != 0) return;
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_adddup2(&actions, fds[0], 0);
+        posix_spawn_file_actions_addclose(&actions, fds[1]);
+        std::string exe = "sqlite3", path = db;
+        char* argv[] = {exe.data(), path.data(), nullptr};
+        const int rc = posix_spawnp(&pid_, "sqlite3", &actions, nullptr, argv, environ);
+        posix_spawn_file_actions_destroy(&actions);
+        close(fds[0]);
+        input_ = fds[1];
+        if (rc != 0) {
+            pid_ = -1;
+            return;
+        }
+        const char begin[] = ".timeout 5000\nBEGIN EXCLUSIVE;\n";
+        if (write(input_, begin, sizeof begin - 1) != static_cast<ssize_t>(sizeof begin - 1)) Release();
+    }
+    ~LockHolder() {
+        if (pid_ > 0) kill(pid_, SIGKILL);
+        Release();
+    }
+    bool started() const { return pid_ > 0; }
+    // Waits until the shell holds the lock, seen as a registry read giving
+    // up busy; leaves the busy timeout at 50 ms.
+    bool WaitUntilHeld() {
+        platform::registry::SetBusyTimeoutMs(50);
+        for (int i = 0; i < 200; ++i) {
+            if (platform::registry::KeyExists({u"Software"}) == ERROR_BUSY) return true;
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        return false;
+    }
+    // Ends the shell by closing its input; its exit code.
+    int Release() {
+        if (input_ >= 0) close(input_);
+        input_ = -1;
+        const int code = pid_ > 0 ? WaitExit(pid_) : -1;
+        pid_ = -1;
+        return code;
+    }
+
+private:
+    pid_t pid_ = -1;
+    int input_ = -1;
+};
 
 }  // namespace scratch

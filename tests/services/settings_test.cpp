@@ -36,28 +36,6 @@ using TQUtility::SaveWideSetting;
 const std::string kApp = "Kelvo.exe";
 const std::string kCategory = "Categorie";
 
-// Captures notices for one scope.
-class NoticeCapture {
-public:
-    NoticeCapture() {
-        previous_ = platform::SetNoticeHook([this](const std::string& m) { messages.push_back(m); });
-    }
-    ~NoticeCapture() { platform::SetNoticeHook(previous_); }
-    std::vector<std::string> messages;
-
-private:
-    platform::NoticeHook previous_;
-};
-
-std::vector<std::string> DamagedFiles(const std::string& folder) {
-    std::vector<std::string> found;
-    for (const auto& e : std::filesystem::directory_iterator(folder))
-        if (e.path().filename().string().find(".damaged-") != std::string::npos &&
-            e.path().filename().string().find("-journal") == std::string::npos)
-            found.push_back(e.path().string());
-    return found;
-}
-
 // The raw bytes of a stored setting, and its type.
 std::string StoredBytes(const std::string& key, DWORD* type) {
     HKEY h = nullptr;
@@ -235,7 +213,7 @@ TEST(Settings, TwoProcessesSavingAtOnce) {
 // opens cleanly, where every key holds an old or a new value, never garbage.
 TEST(Settings, WriterKilledMidSave) {
     scratch::TempHome home;
-    NoticeCapture notices;
+    scratch::NoticeCapture notices;
     // A fixed seed, printed, and replaceable to replay a failure.
     const char* seedText = std::getenv("KELVO_TEST_SEED");
     const unsigned seed = seedText ? static_cast<unsigned>(std::strtoul(seedText, nullptr, 10)) : 20261211u;
@@ -277,7 +255,7 @@ TEST(Settings, WriterKilledMidSave) {
     EXPECT_EQ(progressed, 20) << "the writer must have been saving when it was killed";
     EXPECT_EQ(platform::registry::CheckIntegrity(), ERROR_SUCCESS);
     EXPECT_TRUE(notices.messages.empty()) << "a killed writer is not damage";
-    EXPECT_TRUE(DamagedFiles(home.folder()).empty());
+    EXPECT_TRUE(scratch::DamagedFiles(home.folder()).empty());
 }
 
 // A file that is not a database, found at the first call or under an open
@@ -286,7 +264,7 @@ TEST(Settings, DamagedFileIsSetAside) {
     for (bool openFirst : {false, true}) {
         SCOPED_TRACE(openFirst ? "damaged under an open connection" : "damaged before the first call");
         scratch::TempHome home;
-        NoticeCapture notices;
+        scratch::NoticeCapture notices;
         std::filesystem::create_directories(home.folder());
         if (openFirst) SaveSetting(kApp, kCategory, "testo0", "before");
         std::mt19937 random(12345);
@@ -299,7 +277,7 @@ TEST(Settings, DamagedFileIsSetAside) {
         SaveSetting(kApp, kCategory, "testo0", "after");
         EXPECT_EQ(LoadSetting(kApp, kCategory, "testo0"), "after");
 
-        const std::vector<std::string> damaged = DamagedFiles(home.folder());
+        const std::vector<std::string> damaged = scratch::DamagedFiles(home.folder());
         ASSERT_EQ(damaged.size(), 1u);
         EXPECT_TRUE(scratch::ReadFile(damaged[0]) == garbage) << "the damaged file is kept unchanged";
         ASSERT_EQ(notices.messages.size(), 1u);
@@ -307,71 +285,19 @@ TEST(Settings, DamagedFileIsSetAside) {
     }
 }
 
-// The sqlite3 shell holding an exclusive lock on a database until Release
-// (or the end of the scope, so a failed test leaves no process behind). It
-// waits for our own short read locks instead of giving up at once.
-class LockHolder {
-public:
-    explicit LockHolder(const std::string& db) {
-        int fds[2];
-        if (pipe(fds) != 0) return;
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_adddup2(&actions, fds[0], 0);
-        posix_spawn_file_actions_addclose(&actions, fds[1]);
-        std::string exe = "sqlite3", path = db;
-        char* argv[] = {exe.data(), path.data(), nullptr};
-        const int rc = posix_spawnp(&pid_, "sqlite3", &actions, nullptr, argv, environ);
-        posix_spawn_file_actions_destroy(&actions);
-        close(fds[0]);
-        input_ = fds[1];
-        if (rc != 0) {
-            pid_ = -1;
-            return;
-        }
-        const char begin[] = ".timeout 5000\nBEGIN EXCLUSIVE;\n";
-        if (write(input_, begin, sizeof begin - 1) != static_cast<ssize_t>(sizeof begin - 1)) Release();
-    }
-    ~LockHolder() {
-        if (pid_ > 0) kill(pid_, SIGKILL);
-        Release();
-    }
-    bool started() const { return pid_ > 0; }
-    // Ends the shell by closing its input; its exit code.
-    int Release() {
-        if (input_ >= 0) close(input_);
-        input_ = -1;
-        const int code = pid_ > 0 ? scratch::WaitExit(pid_) : -1;
-        pid_ = -1;
-        return code;
-    }
-
-private:
-    pid_t pid_ = -1;
-    int input_ = -1;
-};
-
 // A database locked by another process past the busy timeout: loads give an
 // empty text, saves store nothing, the file is untouched and not taken for
 // damage; once the lock is gone everything is as before.
 TEST(Settings, LockedDatabase) {
     scratch::TempHome home;
-    NoticeCapture notices;
+    scratch::NoticeCapture notices;
     SaveSetting(kApp, kCategory, "testo0", "before");
     platform::registry::CloseDatabase();
     const std::string bytes = scratch::ReadFile(home.database());
 
-    LockHolder holder(home.database());
+    scratch::LockHolder holder(home.database());
     ASSERT_TRUE(holder.started()) << "the sqlite3 shell is needed";
-    platform::registry::SetBusyTimeoutMs(50);
-    HKEY probe = nullptr;
-    LSTATUS rc = ERROR_SUCCESS;
-    for (int i = 0; i < 200 && (rc = RegCreateKeyW(HKEY_CURRENT_USER, u"Software", &probe)) == ERROR_SUCCESS;
-         ++i) {
-        RegCloseKey(probe);
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    ASSERT_EQ(rc, ERROR_BUSY) << "the lock was taken";
+    ASSERT_TRUE(holder.WaitUntilHeld()) << "the lock was taken";
 
     platform::registry::SetBusyTimeoutMs(300);
     const auto start = std::chrono::steady_clock::now();
@@ -379,16 +305,15 @@ TEST(Settings, LockedDatabase) {
     SaveSetting(kApp, kCategory, "testo0", "during");
     SaveSetting(kApp, kCategory, "testo9", "during");
     const auto waited = std::chrono::steady_clock::now() - start;
-    // The load and the two saves make six registry calls (an open and a
-    // create for each); only the first waits the whole timeout, the others
-    // briefly, so the three take well under six full timeouts.
+    // The load and the two saves each stop at their first registry call;
+    // only the first call waits the whole timeout, the others briefly.
     EXPECT_GE(waited, std::chrono::milliseconds(300)) << "the calls waited for the lock";
     EXPECT_LT(waited, std::chrono::milliseconds(6 * 300));
 
     EXPECT_EQ(holder.Release(), 0);
     EXPECT_TRUE(scratch::ReadFile(home.database()) == bytes) << "the locked file was not written";
     EXPECT_TRUE(notices.messages.empty()) << "a lock is not damage";
-    EXPECT_TRUE(DamagedFiles(home.folder()).empty());
+    EXPECT_TRUE(scratch::DamagedFiles(home.folder()).empty());
     EXPECT_EQ(LoadSetting(kApp, kCategory, "testo0"), "before");
     EXPECT_EQ(LoadSetting(kApp, kCategory, "testo9"), "");
 }
