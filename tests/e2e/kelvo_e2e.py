@@ -138,7 +138,9 @@ def question_window():
 
 
 def answer_question(key):
-    wid = wait_for(5, question_window)
+    # Generous: with both cores busy (a parallel test run) the box can take
+    # seconds to map.
+    wid = wait_for(10, question_window)
     if not wid:
         fail(f"the exit question 'Uscita' did not appear (to be answered with '{key}')")
     run("xdotool", "key", key)
