@@ -190,6 +190,25 @@ def window_geometry(wid):
     return dict(line.split("=") for line in run("xdotool", "getwindowgeometry", "--shell", wid).split())
 
 
+def file_menu(k):
+    """Opens the "File" menu with a click on its title and returns the pixels
+    of the client area's corner, where its drop-down shows."""
+    corner = (0, 0, 100, 25)
+    before = k.grab(*corner)
+    menu_bar = k.geometry[3] // k.scale - CLIENT_H  # the content area's height is in screen pixels
+    k.click(15, -menu_bar // 2)
+
+    def settled():  # changed, and the same a moment later: drawn in full
+        first = k.grab(*corner)
+        time.sleep(0.2)
+        return first if first != before and k.grab(*corner) == first else None
+
+    shown = wait_for(3, settled)
+    if not shown:
+        fail("a click on the 'File' title showed no drop-down below it")
+    return shown
+
+
 def upscale(rgb, w, h, s):
     """RGB bytes of a w x h picture with each pixel made an s x s block."""
     out = bytearray()
@@ -212,6 +231,7 @@ def high_density(exe):
         area = (18, 105, 392, 40)
         k = Kelvo(exe, env)
         plain, plain_area = k.geometry, k.grab(*area)
+        plain_menu = file_menu(k)
         k.proc.send_signal(signal.SIGTERM)
         if k.ended(5) is None:
             fail("the program did not end on SIGTERM")
@@ -226,6 +246,10 @@ def high_density(exe):
         k.click(*center(cell(10, 0)))
         if not wait_for(3, lambda: k.grab(*counter(0)) != before):
             fail("a click at the doubled position of a bead did not change rod 0's counter")
+        # A pop-up window (the drop-down) is placed and drawn doubled too.
+        if file_menu(k) != upscale(plain_menu, 100, 25, 2):
+            fail("the 'File' drop-down at Xft.dpi 192 is not the scale-1 one doubled")
+        run("xdotool", "key", "Escape", "Escape")
         # The exit question is centred on the screen the window manager sees,
         # 1280 x 1024 logical pixels: it lands at the middle of the real one.
         k.click(550, 46)

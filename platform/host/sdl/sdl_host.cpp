@@ -307,7 +307,9 @@ WindowId SdlHost::CreateHostWindow(const WindowSpec& spec) {
     Uint32 flags = SDL_WINDOW_HIDDEN;  // shown below, once it is known
     const bool popup = !spec.decorated;
     if (popup) flags |= SDL_WINDOW_BORDERLESS | SDL_WINDOW_POPUP_MENU | SDL_WINDOW_SKIP_TASKBAR;
-    if (spec.toolWindow) flags |= SDL_WINDOW_UTILITY | SDL_WINDOW_SKIP_TASKBAR;
+    // SDL refuses a window that is both a pop-up menu and a utility window
+    // (menu drop-downs are tool windows too): a pop-up stays a pop-up.
+    if (spec.toolWindow && !popup) flags |= SDL_WINDOW_UTILITY | SDL_WINDOW_SKIP_TASKBAR;
     if (spec.topMost) flags |= SDL_WINDOW_ALWAYS_ON_TOP;
     const int w = std::max(1, spec.width), h = std::max(1, spec.height);
     SDL_Window* window = SDL_CreateWindow(spec.titleUtf8.c_str(), spec.x * scale_, spec.y * scale_,
