@@ -30,6 +30,7 @@
 
 #include "platform/host/sdl/sdl_keys.h"
 #include "platform/host/sdl/sdl_scale.h"
+#include "platform/host/sdl/sdl_x11.h"
 
 namespace platform::host {
 
@@ -201,6 +202,7 @@ bool SdlHost::Start(std::string* error) {
             "\" video driver). Run it on a desktop, or under a virtual one: xvfb-run -a <program>");
     }
     scale_ = sdl::DesktopScale(driver);
+    if (driver && std::strcmp(driver, "x11") == 0) sdl::InstallX11ErrorFilter();
 
     userEvent_ = SDL_RegisterEvents(1);
     if (userEvent_ == static_cast<Uint32>(-1))
