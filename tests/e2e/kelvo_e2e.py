@@ -2,8 +2,10 @@
 """End-to-end test of the abacus: the real executable on a private Xvfb
 display with a private settings directory, driven by xdotool and checked
 through screen pixels captured with ImageMagick, across two runs.
+With --high-density: the same program on a desktop whose Xft.dpi is 192,
+shown at twice its size, pixel for pixel, and driven at doubled positions.
 
-Usage: kelvo_e2e.py PATH-TO-kelvo
+Usage: kelvo_e2e.py [--high-density] PATH-TO-kelvo
 """
 import os
 import shutil
@@ -41,10 +43,10 @@ def run(*args, check=True):
 
 
 class Display:
-    def __init__(self):
+    def __init__(self, size="1280x1024"):
         r, w = os.pipe()
         self.proc = subprocess.Popen(
-            ["Xvfb", "-displayfd", str(w), "-screen", "0", "1280x1024x24", "-nolisten", "tcp", "-noreset"],
+            ["Xvfb", "-displayfd", str(w), "-screen", "0", size + "x24", "-nolisten", "tcp", "-noreset"],
             pass_fds=(w,), stderr=subprocess.DEVNULL)
         os.close(w)
         number = b""
@@ -68,9 +70,11 @@ def grab(x, y, w, h):
 
 
 class Kelvo:
-    """One run of the program; client coordinates are turned into screen ones."""
+    """One run of the program; client coordinates are turned into screen ones,
+    `scale` screen pixels to a client pixel."""
 
-    def __init__(self, exe, env):
+    def __init__(self, exe, env, scale=1):
+        self.scale = scale
         self.proc = subprocess.Popen([exe], env=env, stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
         STARTED.append(self.proc)
         wid = wait_for(10, lambda: run("xdotool", "search", "--name", "^TQ Kelvo", check=False).split())
@@ -79,28 +83,29 @@ class Kelvo:
             fail("no window titled 'TQ Kelvo ...' within 10 s: " + self.proc.stderr.read1().decode())
         self.wid = wid[0]
 
-        def geometry():
-            return dict(line.split("=") for line in run("xdotool", "getwindowgeometry", "--shell", self.wid).split())
-
         # The program sizes its client area after the window first shows (and
         # after it has read its captions, which may wait for a locked database).
-        geo = wait_for(10, lambda: (lambda g: g if int(g["HEIGHT"]) > CLIENT_H else None)(geometry())) or geometry()
+        geo = wait_for(10, lambda: (lambda g: g if int(g["HEIGHT"]) > CLIENT_H * scale else None)(
+            window_geometry(self.wid))) or window_geometry(self.wid)
         width, height = int(geo["WIDTH"]), int(geo["HEIGHT"])
-        if width != CLIENT_W or height <= CLIENT_H:
-            fail(f"window content {width} x {height}: want 640 wide, a menu bar above a 640 x 480 client area")
+        if width != CLIENT_W * scale or height <= CLIENT_H * scale:
+            fail(f"window content {width} x {height}: want {CLIENT_W * scale} wide, a menu bar above a "
+                 f"{CLIENT_W * scale} x {CLIENT_H * scale} client area")
+        self.geometry = (int(geo["X"]), int(geo["Y"]), width, height)
         # The content area holds the menu bar; the client area lies below it.
-        self.x0, self.y0 = int(geo["X"]), int(geo["Y"]) + height - CLIENT_H
+        self.x0, self.y0 = int(geo["X"]), int(geo["Y"]) + height - CLIENT_H * scale
         if not wait_for(10, lambda: self.pixel(5, 5) == BLUE):
             fail(f"client area not painted blue: {self.pixel(5, 5)}")
 
     def pixel(self, x, y):
-        return tuple(grab(self.x0 + x, self.y0 + y, 1, 1))
+        return tuple(grab(self.x0 + x * self.scale, self.y0 + y * self.scale, 1, 1))
 
     def grab(self, x, y, w, h):
-        return grab(self.x0 + x, self.y0 + y, w, h)
+        s = self.scale
+        return grab(self.x0 + x * s, self.y0 + y * s, w * s, h * s)
 
     def click(self, x, y):
-        run("xdotool", "mousemove", str(self.x0 + x), str(self.y0 + y), "click", "1")
+        run("xdotool", "mousemove", str(self.x0 + x * self.scale), str(self.y0 + y * self.scale), "click", "1")
 
     def alive(self):
         return self.proc.poll() is None
@@ -173,7 +178,102 @@ def stored_texts(config):
     return found
 
 
+def clean_up(display, tmp):
+    """Ends every run still going, the display and the scratch folder."""
+    for proc in STARTED:
+        if proc.poll() is None:
+            proc.kill()
+            proc.wait()
+    display.close()
+    shutil.rmtree(tmp, ignore_errors=True)
+
+
+def window_geometry(wid):
+    """xdotool's geometry of a window: X, Y, WIDTH, HEIGHT (strings)."""
+    return dict(line.split("=") for line in run("xdotool", "getwindowgeometry", "--shell", wid).split())
+
+
+def file_menu(k):
+    """Opens the "File" menu with a click on its title and returns the pixels
+    of the client area's corner, where its drop-down shows."""
+    corner = (0, 0, 100, 25)
+    before = k.grab(*corner)
+    menu_bar = k.geometry[3] // k.scale - CLIENT_H  # the content area's height is in screen pixels
+    k.click(15, -menu_bar // 2)
+
+    def settled():  # changed, and the same a moment later: drawn in full
+        first = k.grab(*corner)
+        time.sleep(0.2)
+        return first if first != before and k.grab(*corner) == first else None
+
+    shown = wait_for(3, settled)
+    if not shown:
+        fail("a click on the 'File' title showed no drop-down below it")
+    return shown
+
+
+def upscale(rgb, w, h, s):
+    """RGB bytes of a w x h picture with each pixel made an s x s block."""
+    out = bytearray()
+    for y in range(h):
+        row = b"".join(rgb[(y * w + x) * 3:(y * w + x) * 3 + 3] * s for x in range(w))
+        out += row * s
+    return bytes(out)
+
+
+def high_density(exe):
+    """Xft.dpi 192 doubles the window, its pixels and its input; the window
+    manager above keeps its logical coordinates (position, centring)."""
+    if not shutil.which("xrdb"):
+        fail("xrdb is missing (tools/install-deps.sh installs it)")
+    tmp = tempfile.mkdtemp(prefix="kelvo-e2e-hd-")
+    display = Display("2560x2048")
+    try:
+        env = dict(os.environ, XDG_CONFIG_HOME=tmp, LANG="it_IT.UTF-8", LC_ALL="it_IT.UTF-8")
+        # Rod 0 and its counter, as the program draws them at scale 1.
+        area = (18, 105, 392, 40)
+        k = Kelvo(exe, env)
+        plain, plain_area = k.geometry, k.grab(*area)
+        plain_menu = file_menu(k)
+        k.proc.send_signal(signal.SIGTERM)
+        if k.ended(5) is None:
+            fail("the program did not end on SIGTERM")
+
+        subprocess.run(["xrdb", "-nocpp", "-merge", "-"], input=b"Xft.dpi: 192\n", check=True)
+        k = Kelvo(exe, env, scale=2)
+        if k.geometry != tuple(2 * v for v in plain):
+            fail(f"window at {k.geometry} (x, y, width, height) at Xft.dpi 192: want twice {plain}")
+        if k.grab(*area) != upscale(plain_area, area[2], area[3], 2):
+            fail("rod 0 and its counter at Xft.dpi 192 are not the scale-1 pixels doubled")
+        before = k.grab(*counter(0))
+        k.click(*center(cell(10, 0)))
+        if not wait_for(3, lambda: k.grab(*counter(0)) != before):
+            fail("a click at the doubled position of a bead did not change rod 0's counter")
+        # A pop-up window (the drop-down) is placed and drawn doubled too.
+        if file_menu(k) != upscale(plain_menu, 100, 25, 2):
+            fail("the 'File' drop-down at Xft.dpi 192 is not the scale-1 one doubled")
+        run("xdotool", "key", "Escape", "Escape")
+        # The exit question is centred on the screen the window manager sees,
+        # 1280 x 1024 logical pixels: it lands at the middle of the real one.
+        k.click(550, 46)
+        wid = wait_for(5, question_window)
+        if not wid:
+            fail("a click at the doubled position of 'Chiudi' did not ask the exit question")
+        geo = window_geometry(wid)
+        cx, cy = int(geo["X"]) + int(geo["WIDTH"]) // 2, int(geo["Y"]) + int(geo["HEIGHT"]) // 2
+        if abs(cx - 1280) > 2 or abs(cy - 1024) > 2:
+            fail(f"the exit question's centre is at ({cx}, {cy}): want the screen's centre (1280, 1024)")
+        k.proc.send_signal(signal.SIGTERM)
+        if k.ended(5) != 0:
+            fail("the program did not end cleanly on SIGTERM")
+        print("kelvo e2e high density: ok")
+    finally:
+        clean_up(display, tmp)
+
+
 def main():
+    if sys.argv[1] == "--high-density":
+        return high_density(sys.argv[2])
     exe = sys.argv[1]
     for tool in ("Xvfb", "xdotool", "import"):
         if not shutil.which(tool):
@@ -322,12 +422,7 @@ def main():
                 fail("the file in the way of the settings location was changed")
         print("kelvo e2e: ok")
     finally:
-        for proc in STARTED:
-            if proc.poll() is None:
-                proc.kill()
-                proc.wait()
-        display.close()
-        shutil.rmtree(tmp, ignore_errors=True)
+        clean_up(display, tmp)
 
 
 if __name__ == "__main__":

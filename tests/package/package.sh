@@ -80,7 +80,7 @@ done
 [ "$(dpkg-deb -f "$deb" Version)" = "$version" ] || fail "Version field"
 [ -n "$(dpkg-deb -f "$deb" Maintainer)" ] || fail "no Maintainer"
 depends=$(dpkg-deb -f "$deb" Depends)
-for dep in libc6 libstdc++6 libgcc-s1 libsdl2-2.0-0 libfreetype6 libfontconfig1 libsqlite3-0 fonts-liberation fonts-dejavu-core xdg-utils; do
+for dep in libc6 libstdc++6 libgcc-s1 libsdl2-2.0-0 libx11-6 libfreetype6 libfontconfig1 libsqlite3-0 fonts-liberation fonts-dejavu-core xdg-utils; do
     tr -d ' ' <<<"$depends" | tr ',' '\n' | grep -qx "$dep" || fail "Depends lacks $dep: $depends"
 done
 

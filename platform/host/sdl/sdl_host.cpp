@@ -29,6 +29,8 @@
 #include <thread>
 
 #include "platform/host/sdl/sdl_keys.h"
+#include "platform/host/sdl/sdl_scale.h"
+#include "platform/host/sdl/sdl_x11.h"
 
 namespace platform::host {
 
@@ -142,8 +144,9 @@ private:
     struct sigaction oldInt_ = {}, oldTerm_ = {};
     bool signalsInstalled_ = false;
 
-    // Screen pixels per window pixel. High-density displays will set it from
-    // the display's density; until then every window is presented 1:1.
+    // Screen pixels per logical pixel: the desktop's whole scale factor on a
+    // high-density display, else 1. Sizes and positions given to SDL are
+    // multiplied by it, positions SDL reports divided.
     int scale_ = 1;
 
     // KELVO_TRACE_FIRST_FRAME=1: print the wall-clock time of the first
@@ -198,6 +201,8 @@ bool SdlHost::Start(std::string* error) {
             (driver ? driver : "none") +
             "\" video driver). Run it on a desktop, or under a virtual one: xvfb-run -a <program>");
     }
+    scale_ = sdl::DesktopScale(driver);
+    if (driver && std::strcmp(driver, "x11") == 0) sdl::InstallX11ErrorFilter();
 
     userEvent_ = SDL_RegisterEvents(1);
     if (userEvent_ == static_cast<Uint32>(-1))
@@ -304,11 +309,13 @@ WindowId SdlHost::CreateHostWindow(const WindowSpec& spec) {
     Uint32 flags = SDL_WINDOW_HIDDEN;  // shown below, once it is known
     const bool popup = !spec.decorated;
     if (popup) flags |= SDL_WINDOW_BORDERLESS | SDL_WINDOW_POPUP_MENU | SDL_WINDOW_SKIP_TASKBAR;
-    if (spec.toolWindow) flags |= SDL_WINDOW_UTILITY | SDL_WINDOW_SKIP_TASKBAR;
+    // SDL refuses a window that is both a pop-up menu and a utility window
+    // (menu drop-downs are tool windows too): a pop-up stays a pop-up.
+    if (spec.toolWindow && !popup) flags |= SDL_WINDOW_UTILITY | SDL_WINDOW_SKIP_TASKBAR;
     if (spec.topMost) flags |= SDL_WINDOW_ALWAYS_ON_TOP;
     const int w = std::max(1, spec.width), h = std::max(1, spec.height);
-    SDL_Window* window =
-        SDL_CreateWindow(spec.titleUtf8.c_str(), spec.x, spec.y, w * scale_, h * scale_, flags);
+    SDL_Window* window = SDL_CreateWindow(spec.titleUtf8.c_str(), spec.x * scale_, spec.y * scale_,
+                                          w * scale_, h * scale_, flags);
     if (!window) return 0;
     const WindowId id = SDL_GetWindowID(window);
     HostWindow& hw = windows_[id];
@@ -365,7 +372,7 @@ void SdlHost::SetBounds(WindowId id, int x, int y, int width, int height) {
         hw->presented = false;  // the surface is made anew at the next present
     }
     if (x != hw->x || y != hw->y) {
-        SDL_SetWindowPosition(hw->window, x, y);
+        SDL_SetWindowPosition(hw->window, x * scale_, y * scale_);
         hw->x = x, hw->y = y;
     }
 }
@@ -435,39 +442,48 @@ void SdlHost::Present(WindowId id, const std::uint32_t* pixels, int width, int h
     SDL_Surface* s = SDL_GetWindowSurface(hw->window);  // made anew after a size change
     if (!s) return;
     const bool whole = !hw->presented || s != hw->surface;
-    std::vector<SDL_Rect> rects;
-    auto add = [&](int x, int y, int w, int h) {
-        const int x0 = std::max(0, x), y0 = std::max(0, y);
-        const int x1 = std::min({x + w, width, s->w}), y1 = std::min({y + h, height, s->h});
-        if (x1 > x0 && y1 > y0) rects.push_back(SDL_Rect{x0, y0, x1 - x0, y1 - y0});
+    // The changed rectangles in logical pixels, within the frame and within
+    // what the surface shows of it.
+    const int fitW = std::min(width, s->w / scale_), fitH = std::min(height, s->h / scale_);
+    std::vector<Rect> rects;
+    auto add = [&](const Rect& r) {
+        const Rect inside = sdl::ClipRect(r, fitW, fitH);
+        if (inside.w > 0) rects.push_back(inside);
     };
     if (whole) {
-        add(0, 0, width, height);
+        add(Rect{0, 0, width, height});
     } else {
         for (const Rect& r : changed)
-            add(r.x, r.y, r.w, r.h);
+            add(r);
     }
     if (rects.empty()) return;
 
     if (SDL_MUSTLOCK(s) && SDL_LockSurface(s) != 0) return;
     const bool same =
         s->format->format == SDL_PIXELFORMAT_RGB888 || s->format->format == SDL_PIXELFORMAT_ARGB8888;
-    for (const SDL_Rect& r : rects) {
-        const std::uint32_t* src = pixels + static_cast<std::size_t>(r.y) * width + r.x;
-        auto* dst = static_cast<Uint8*>(s->pixels) + static_cast<std::size_t>(r.y) * s->pitch +
-                    static_cast<std::size_t>(r.x) * s->format->BytesPerPixel;
+    std::vector<SDL_Rect> shown;        // the same rectangles in screen pixels
+    std::vector<std::uint32_t> scaled;  // a scaled rectangle on its way to another pixel format
+    for (const Rect& r : rects) {
+        const Rect d = sdl::ScaleRect(r, scale_);
         if (same) {
-            for (int row = 0; row < r.h; ++row) {
-                std::memcpy(dst + static_cast<std::size_t>(row) * s->pitch,
-                            src + static_cast<std::size_t>(row) * width, static_cast<std::size_t>(r.w) * 4);
-            }
+            sdl::CopyScaled(pixels, width, r, s->pixels, s->pitch, scale_);
         } else {
-            SDL_ConvertPixels(r.w, r.h, SDL_PIXELFORMAT_RGB888, src, width * 4, s->format->format, dst,
+            const std::uint32_t* src = pixels + static_cast<std::size_t>(r.y) * width + r.x;
+            int srcPitch = width * 4;
+            if (scale_ > 1) {
+                scaled.resize(static_cast<std::size_t>(d.w) * d.h);
+                sdl::CopyScaled(src, width, Rect{0, 0, r.w, r.h}, scaled.data(), d.w * 4, scale_);
+                src = scaled.data(), srcPitch = d.w * 4;
+            }
+            auto* dst = static_cast<Uint8*>(s->pixels) + static_cast<std::size_t>(d.y) * s->pitch +
+                        static_cast<std::size_t>(d.x) * s->format->BytesPerPixel;
+            SDL_ConvertPixels(d.w, d.h, SDL_PIXELFORMAT_RGB888, src, srcPitch, s->format->format, dst,
                               s->pitch);
         }
+        shown.push_back(SDL_Rect{d.x, d.y, d.w, d.h});
     }
     if (SDL_MUSTLOCK(s)) SDL_UnlockSurface(s);
-    SDL_UpdateWindowSurfaceRects(hw->window, rects.data(), static_cast<int>(rects.size()));
+    SDL_UpdateWindowSurfaceRects(hw->window, shown.data(), static_cast<int>(shown.size()));
     hw->presented = true;
     hw->surface = s;
 
@@ -533,7 +549,7 @@ void SdlHost::Translate(const SDL_Event& e) {
         case SDL_MOUSEMOTION:
             if (e.motion.which == SDL_TOUCH_MOUSEID || !(ev.window = Known(e.motion.windowID))) break;
             ev.type = Event::Type::MouseMove;
-            ev.x = e.motion.x / scale_, ev.y = e.motion.y / scale_;
+            ev.x = sdl::ToLogical(e.motion.x, scale_), ev.y = sdl::ToLogical(e.motion.y, scale_);
             Queue(ev);
             break;
         case SDL_MOUSEBUTTONDOWN:
@@ -541,7 +557,7 @@ void SdlHost::Translate(const SDL_Event& e) {
             if (e.button.which == SDL_TOUCH_MOUSEID || !(ev.window = Known(e.button.windowID))) break;
             if (e.button.button < SDL_BUTTON_LEFT || e.button.button > SDL_BUTTON_RIGHT) break;
             ev.type = e.type == SDL_MOUSEBUTTONDOWN ? Event::Type::MouseDown : Event::Type::MouseUp;
-            ev.x = e.button.x / scale_, ev.y = e.button.y / scale_;
+            ev.x = sdl::ToLogical(e.button.x, scale_), ev.y = sdl::ToLogical(e.button.y, scale_);
             ev.button = e.button.button;  // SDL numbers them as we do: 1 left, 2 middle, 3 right
             ev.clicks = std::max<int>(1, e.button.clicks);
             Queue(ev);
@@ -552,7 +568,7 @@ void SdlHost::Translate(const SDL_Event& e) {
             if (e.wheel.direction == SDL_MOUSEWHEEL_FLIPPED) y = -y;
             if (y == 0) break;
             ev.type = Event::Type::MouseWheel;
-            ev.x = e.wheel.mouseX / scale_, ev.y = e.wheel.mouseY / scale_;
+            ev.x = sdl::ToLogical(e.wheel.mouseX, scale_), ev.y = sdl::ToLogical(e.wheel.mouseY, scale_);
             ev.wheel = y > 0 ? 1 : -1;
             for (int i = 0; i < std::abs(y); ++i)
                 Queue(ev);
@@ -630,14 +646,16 @@ void SdlHost::TranslateWindowEvent(const SDL_WindowEvent& e) {
             ev.type = Event::Type::PointerLeft;
             Queue(ev);
             break;
-        case SDL_WINDOWEVENT_MOVED:
+        case SDL_WINDOWEVENT_MOVED: {
             // The echo of our own SetBounds is no news.
-            if (e.data1 == hw->x && e.data2 == hw->y) break;
-            hw->x = e.data1, hw->y = e.data2;
+            const int x = sdl::ToLogical(e.data1, scale_), y = sdl::ToLogical(e.data2, scale_);
+            if (x == hw->x && y == hw->y) break;
+            hw->x = x, hw->y = y;
             ev.type = Event::Type::Moved;
             ev.x = hw->x, ev.y = hw->y;
             Queue(ev);
             break;
+        }
         case SDL_WINDOWEVENT_SIZE_CHANGED:
             hw->presented = false;
             break;
