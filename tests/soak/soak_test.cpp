@@ -25,16 +25,21 @@
 
 #include <unistd.h>
 
+#include <atomic>
 #include <chrono>
 #include <clocale>
+#include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
+#include <filesystem>
 #include <fstream>
 #include <functional>
+#include <mutex>
 #include <random>
 #include <set>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "abacus/formmain.h"
@@ -69,6 +74,36 @@ std::string Grouped(std::int32_t value) {
     }
     return out;
 }
+
+// Aborts the process with a message when it is still alive `limit` seconds
+// after it started and has not been dismissed.
+class Watchdog {
+public:
+    Watchdog(double limit, std::function<std::string()> where) : where_(std::move(where)) {
+        thread_ = std::thread([this, limit] {
+            std::unique_lock<std::mutex> lock(mutex_);
+            if (!done_.wait_for(lock, std::chrono::duration<double>(limit), [this] { return dismissed_; })) {
+                std::fprintf(stderr, "soak: no way out after %.0f s (%s)\n", limit, where_().c_str());
+                std::abort();
+            }
+        });
+    }
+    ~Watchdog() {
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            dismissed_ = true;
+        }
+        done_.notify_one();
+        thread_.join();
+    }
+
+private:
+    std::function<std::string()> where_;
+    std::mutex mutex_;
+    std::condition_variable done_;
+    bool dismissed_ = false;
+    std::thread thread_;
+};
 
 // FormMain with a hook after each tick of its move timer.
 class WatchedForm : public FormMain {
@@ -109,6 +144,11 @@ protected:
         setenv("PATH", (tempDir + "/bin:" + std::getenv("PATH")).c_str(), 1);
     }
 
+    static void TearDownTestSuite() {
+        std::error_code ignored;
+        std::filesystem::remove_all(tempDir, ignored);
+    }
+
     void SetUp() override {
         ASSERT_NE(std::setlocale(LC_ALL, ""), nullptr) << "the it_IT.UTF-8 locale is missing";
         seed = EnvNumber("KELVO_SOAK_SEED", static_cast<std::uint64_t>(std::time(nullptr)));
@@ -145,8 +185,8 @@ protected:
     // --- What must hold --------------------------------------------------
 
     std::string Where() const {
-        return "seed " + std::to_string(seed) + ", input " + std::to_string(events) + ", tick " +
-               std::to_string(ticks);
+        return "seed " + std::to_string(seed) + ", input " + std::to_string(events.load()) + ", tick " +
+               std::to_string(ticks.load());
     }
 
     void Fail(const std::string& what) {
@@ -439,8 +479,33 @@ protected:
             ++questions;
             ++events;
             HWND no = nullptr;
-            for (HWND c = GetWindow(box, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT))
+            std::vector<RECT> buttons;
+            for (HWND c = GetWindow(box, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
                 if (TextOf(c) == u"No" || TextOf(c) == u"&No") no = c;
+                RECT r{};
+                GetWindowRect(c, &r);
+                buttons.push_back(r);
+            }
+            // The person looks around first: the pointer moves over the box,
+            // presses somewhere off its buttons, the focus goes from button
+            // to button; nothing of it answers.
+            if (!stopping && Chance(40)) {
+                POINT p = InWindow(box);
+                for (const RECT& r : buttons)
+                    if (p.x >= r.left && p.x < r.right && p.y >= r.top && p.y < r.bottom)
+                        p = {r.left, r.top - 2};
+                switch (Rand(3)) {
+                    case 0:
+                        d.Move(p.x, p.y);
+                        break;
+                    case 1:
+                        d.Click(p.x, p.y);
+                        break;
+                    default:
+                        d.Key(Chance(50) ? VK_TAB : Chance(50) ? VK_LEFT : VK_RIGHT);
+                }
+                return true;
+            }
             if (no != nullptr && Chance(50)) {
                 const POINT p = InWindow(no);
                 d.Click(p.x, p.y);
@@ -468,7 +533,9 @@ protected:
     std::mt19937_64 rng;
     std::uint64_t seed = 0, target = 0;
     double capSeconds = 0;
-    std::uint64_t events = 0, ticks = 0, questions = 0;
+    std::atomic<std::uint64_t> events = 0;  // read by the watchdog's message too
+    std::atomic<std::uint64_t> ticks = 0;
+    std::uint64_t questions = 0;
     int idleInARow = 0;
     bool failed = false, stopping = false;
     bool held = false;
@@ -486,6 +553,10 @@ TEST_F(Soak, PersonAtTheKeyboard) {
     auto seconds = [&] {
         return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     };
+    // A program that stops taking input altogether (a loop that waits for
+    // nothing) never comes back to the cap's check: this watch ends it with
+    // the seed and the input it was at, well before the test runner would.
+    Watchdog watchdog(capSeconds + 60, [this] { return Where(); });
     while (events < target && !failed && seconds() < capSeconds) {
         idleInARow = 0;
         Input(false);
@@ -500,13 +571,15 @@ TEST_F(Soak, PersonAtTheKeyboard) {
     }
     d.Advance(310);
     CheckAlive();
-    std::printf("soak: %llu inputs in %.2f s, %llu ticks, %d About boxes, %llu exit questions answered No\n",
-                static_cast<unsigned long long>(events), took, static_cast<unsigned long long>(ticks),
-                AboutsOpened(), static_cast<unsigned long long>(questions));
+    std::printf("soak: %llu inputs in %lld ms, %llu ticks, %d About boxes, %llu exit questions answered No\n",
+                static_cast<unsigned long long>(events.load()), static_cast<long long>(took * 1000),
+                static_cast<unsigned long long>(ticks.load()), AboutsOpened(),
+                static_cast<unsigned long long>(questions));
     if (!failed) {
-        EXPECT_GE(events, target) << "the cap of " << capSeconds << " s passed first (" << Where() << ")";
+        EXPECT_GE(events.load(), target)
+            << "the cap of " << capSeconds << " s passed first (" << Where() << ")";
     }
-    EXPECT_GT(ticks, 0u);
+    EXPECT_GT(ticks.load(), 0u);
 
     // The opener is a process of its own; what it recorded are the program's
     // three link targets only.
