@@ -395,9 +395,13 @@ protected:
         if (what < 12) {
             const POINT p = Target();
             d.Move(p.x, p.y);
-        } else if (what < 42) {
+        } else if (what < 39) {
             const POINT p = Target();
             d.Click(p.x, p.y, Chance(92) ? 1 : 3);
+        } else if (what < 42) {  // a double click: no time passes between the two
+            const POINT p = Target();
+            d.Click(p.x, p.y);
+            d.Click(p.x, p.y);
         } else if (what < 47) {
             heldAt = Target();
             heldButton = Chance(90) ? 1 : 3;
