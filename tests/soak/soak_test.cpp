@@ -16,10 +16,11 @@
 //
 // The run prints its seed; KELVO_SOAK_SEED replays it, KELVO_SOAK_EVENTS sets
 // the number of inputs (100000 by default) and KELVO_SOAK_SECONDS the
-// wall-clock cap (120 by default), after which no more input is fed and the
-// test fails for having fed too little. A modal loop that keeps waiting while
-// the stream is fed (or one that is left waiting when the stream stops)
-// aborts with the seed and the input number rather than running forever.
+// wall-clock cap (120 s by default, 720 s in the sanitizer build), after
+// which no more input is fed and the test fails for having fed too little. A
+// modal loop that keeps waiting while the stream is fed, or a program that
+// stops taking input, aborts with the seed and the input number rather than
+// running forever.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -153,7 +154,7 @@ protected:
         ASSERT_NE(std::setlocale(LC_ALL, ""), nullptr) << "the it_IT.UTF-8 locale is missing";
         seed = EnvNumber("KELVO_SOAK_SEED", static_cast<std::uint64_t>(std::time(nullptr)));
         target = EnvNumber("KELVO_SOAK_EVENTS", 100000);
-        capSeconds = static_cast<double>(EnvNumber("KELVO_SOAK_SECONDS", 120));
+        capSeconds = static_cast<double>(EnvNumber("KELVO_SOAK_SECONDS", KELVO_SOAK_DEFAULT_SECONDS));
         std::printf("soak: seed %llu, %llu inputs, cap %.0f s (KELVO_SOAK_SEED=%llu replays this run)\n",
                     static_cast<unsigned long long>(seed), static_cast<unsigned long long>(target),
                     capSeconds, static_cast<unsigned long long>(seed));
@@ -475,7 +476,7 @@ protected:
     // The program waits inside a modal loop for input.
     bool OnIdle() {
         if (++idleInARow > 5000) {
-            std::fprintf(stderr, "soak: a modal loop keeps waiting after 5000 inputs (%s)\n",
+            std::fprintf(stderr, "soak: a modal loop still waits after 5000 turns of input (%s)\n",
                          Where().c_str());
             std::abort();
         }
