@@ -16,7 +16,7 @@
 //
 // The run prints its seed; KELVO_SOAK_SEED replays it, KELVO_SOAK_EVENTS sets
 // the number of inputs (100000 by default) and KELVO_SOAK_SECONDS the
-// wall-clock cap (120 s by default, 720 s in the sanitizer build), after
+// wall-clock cap (300 s by default, 720 s in the sanitizer build), after
 // which no more input is fed and the test fails for having fed too little. A
 // modal loop that keeps waiting while the stream is fed, or a program that
 // stops taking input, aborts with the seed and the input number rather than
@@ -494,7 +494,7 @@ protected:
             // The person looks around first: the pointer moves over the box,
             // presses somewhere off its buttons, the focus goes from button
             // to button; nothing of it answers.
-            if (!stopping && Chance(40)) {
+            if (!stopping && !failed && Chance(40)) {
                 POINT p = InWindow(box);
                 for (const RECT& r : buttons)
                     if (p.x >= r.left && p.x < r.right && p.y >= r.top && p.y < r.bottom)
@@ -519,7 +519,7 @@ protected:
             }
             return true;
         }
-        if (stopping) {  // no more input: let go of the button, leave menus
+        if (stopping || failed) {  // no more input: let go of the button, leave menus
             if (held) {
                 d.Release(heldAt.x, heldAt.y, heldButton);
                 held = false;
