@@ -205,3 +205,50 @@ TEST_F(Input, TimersTickDuringMessageBox) {
 }
 
 }  // namespace
+
+// A click on a scroll-bar arrow comes as press and release together, so the
+// scroll bar's tracking loop, which under the fake clock wakes only for its
+// repeat timer, finds the release and returns after one line.
+TEST_F(Input, ClickOnScrollBarArrowReturns) {
+    HWND edit =
+        CreateWindowExW(0, u"edit", u"", WS_CHILD | WS_VISIBLE | WS_VSCROLL | ES_MULTILINE | ES_AUTOHSCROLL,
+                        10, 10, 150, 100, owner, reinterpret_cast<HMENU>(5), nullptr, nullptr);
+    std::u16string text;
+    for (int i = 0; i < 40; ++i)
+        text += u"line\r\n";
+    SendMessageW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+    d.Pump();
+    const RECT bar = platform::wm::VerticalScrollBarRect(edit);
+    RECT window{};
+    GetWindowRect(edit, &window);
+    const int arrow = bar.right - bar.left;
+    d.Click(window.left + (bar.left + bar.right) / 2, window.top + bar.bottom - arrow / 2);
+    EXPECT_EQ(SendMessageW(edit, EM_GETFIRSTVISIBLELINE, 0, 0), 1);
+    EXPECT_EQ(GetCapture(), nullptr);
+    DestroyWindow(edit);
+}
+
+// A message box waiting while a timer runs wakes only for the timer; the
+// idle handler is still asked at each such wait, so a scripted answer gets
+// in before the next tick, and input it queues is not dispatched behind the
+// loop's back.
+TEST_F(Input, IdleHandlerAnswersAModalLoopThatWakesForTimers) {
+    SetTimer(owner, 2, 100, nullptr);
+    int calls = 0;
+    d.host().SetIdleHandler([&] {
+        ++calls;
+        EXPECT_TRUE(d.host().InIdleHandler());
+        HWND box = nullptr;
+        for (HWND w : platform::wm::TopLevelWindows())
+            if (w != owner) box = w;
+        if (box == nullptr) return false;
+        d.Key('N');
+        return true;
+    });
+    const int answer = MessageBoxA(nullptr, "Vuoi realmente uscire?", "Uscita", MB_YESNO | MB_TASKMODAL);
+    d.host().SetIdleHandler(nullptr);
+    KillTimer(owner, 2);
+    EXPECT_EQ(answer, IDNO);
+    EXPECT_EQ(calls, 1);
+    EXPECT_FALSE(d.host().InIdleHandler());
+}

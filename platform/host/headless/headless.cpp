@@ -154,18 +154,27 @@ bool HeadlessHost::WaitEvent(host::Event* event, int timeoutMs) {
             if (events_.empty()) return false;
             continue;
         }
+        lock.unlock();
+        const bool more = CallIdle();
+        lock.lock();
         if (timeoutMs > 0) {
+            if (more && !events_.empty()) continue;
             fakeNow_ += static_cast<std::uint64_t>(timeoutMs);
             return false;
         }
-        lock.unlock();
-        const bool more = idle_ && idle_();
-        lock.lock();
         if (!more && events_.empty()) {
             std::fprintf(stderr, "headless host: the program waits for input that the test never sends\n");
             std::abort();
         }
     }
+}
+
+bool HeadlessHost::CallIdle() {
+    if (!idle_ || inIdle_) return false;  // the handler's own waits get no second call
+    inIdle_ = true;
+    const bool more = idle_();
+    inIdle_ = false;
+    return more;
 }
 
 void HeadlessHost::Wake() {
@@ -188,7 +197,11 @@ Driver::Driver() : host_(CurrentHeadless()) {}
 
 void Driver::Send(host::Event e) {
     host_.Inject(e);
-    Pump();
+    Flush();
+}
+
+void Driver::Flush() {
+    if (!host_.InIdleHandler()) Pump();
 }
 
 host::WindowId Driver::WindowAt(int x, int y, int* lx, int* ly) {
@@ -211,7 +224,7 @@ host::WindowId Driver::WindowAt(int x, int y, int* lx, int* ly) {
     return 0;
 }
 
-void Driver::Move(int x, int y) {
+void Driver::QueueMove(int x, int y) {
     int lx = 0, ly = 0;
     host::WindowId id = WindowAt(x, y, &lx, &ly);
     if (pointerWindow_ && pointerWindow_ != id) {
@@ -221,17 +234,17 @@ void Driver::Move(int x, int y) {
         host_.Inject(left);
     }
     pointerWindow_ = id;
-    if (!id) return Pump();
+    if (!id) return;
     host::Event e;
     e.type = host::Event::Type::MouseMove;
     e.window = id;
     e.x = lx;
     e.y = ly;
-    Send(e);
+    host_.Inject(e);
 }
 
-void Driver::Press(int x, int y, int button) {
-    Move(x, y);
+void Driver::QueuePress(int x, int y, int button) {
+    QueueMove(x, y);
     int lx = 0, ly = 0;
     host::WindowId id = WindowAt(x, y, &lx, &ly);
     if (!id) return;
@@ -256,10 +269,10 @@ void Driver::Press(int x, int y, int button) {
     e.y = ly;
     e.button = button;
     pressWindow_ = id;
-    Send(e);
+    host_.Inject(e);
 }
 
-void Driver::Release(int x, int y, int button) {
+void Driver::QueueRelease(int x, int y, int button) {
     int lx = 0, ly = 0;
     host::WindowId id = WindowAt(x, y, &lx, &ly);
     if (!id) id = pointerWindow_;
@@ -272,12 +285,28 @@ void Driver::Release(int x, int y, int button) {
     e.y = y - w->spec.y;
     e.button = button;
     pressWindow_ = 0;
-    Send(e);
+    host_.Inject(e);
+}
+
+void Driver::Move(int x, int y) {
+    QueueMove(x, y);
+    Flush();
+}
+
+void Driver::Press(int x, int y, int button) {
+    QueuePress(x, y, button);
+    Flush();
+}
+
+void Driver::Release(int x, int y, int button) {
+    QueueRelease(x, y, button);
+    Flush();
 }
 
 void Driver::Click(int x, int y, int button) {
-    Press(x, y, button);
-    Release(x, y, button);
+    QueuePress(x, y, button);
+    QueueRelease(x, y, button);
+    Flush();
 }
 
 void Driver::Wheel(int x, int y, int steps) {

@@ -52,10 +52,18 @@ public:
     std::uint64_t PresentedPixels() const { return presentedPixels_; }
     void ResetPresentedPixels() { presentedPixels_ = 0; }
     std::uint64_t WaitCalls() const { return waits_; }
-    // Called when the program would wait for input that nothing will send
-    // (fake clock, no timer): it may inject events and return true; false
-    // means the test forgot to script the input, which aborts with a message.
+    // Called when the program blocks waiting for input under the fake clock:
+    // this is where a test plays the person in front of a modal loop (a
+    // message box, an open menu, a held scroll-bar arrow). It may inject
+    // events and return true. When a timer is pending and nothing was
+    // injected, the clock jumps to the timer instead; with no timer pending,
+    // false means the test forgot to script the input, which aborts with a
+    // message. Without the call on timed waits, a modal loop that wakes only
+    // for its timers would never see the scripted input.
     void SetIdleHandler(std::function<bool()> handler) { idle_ = std::move(handler); }
+    // True while the idle handler runs: the program is blocked inside a wait,
+    // so input may only be queued, not dispatched.
+    bool InIdleHandler() const { return inIdle_; }
 
 private:
     int ScreenWidth() override { return screenW_; }
@@ -76,6 +84,7 @@ private:
     void SetClipboardText(const std::u16string& text) override { clipboard_ = text; }
     std::uint64_t NowMs() override;
 
+    bool CallIdle();
     void Dump(host::WindowId id, const HostWindow& w);
 
     int screenW_ = 1280, screenH_ = 1024;
@@ -89,6 +98,7 @@ private:
     std::uint64_t presentedPixels_ = 0, waits_ = 0, frames_ = 0;
     std::string dumpDir_;
     std::function<bool()> idle_;
+    bool inIdle_ = false;
     std::mutex mutex_;
     std::condition_variable wake_;
     bool woken_ = false;
@@ -104,10 +114,15 @@ public:
     Driver();
     HeadlessHost& host() { return host_; }
 
-    // Pointer input at screen points.
+    // Pointer input at screen points. Called from inside the host's idle
+    // handler, every input call only queues its events (the program is
+    // blocked in a wait and takes them from there).
     void Move(int x, int y);
     void Press(int x, int y, int button = 1);
     void Release(int x, int y, int button = 1);
+    // Press and release are queued together before either is dispatched, as
+    // a desktop delivers a click: a press that opens a modal loop (a held
+    // scroll-bar arrow) finds the release waiting.
     void Click(int x, int y, int button = 1);
     void Wheel(int x, int y, int steps);
     // Keys: modifiers go down first and up last, as a person presses them.
@@ -141,6 +156,11 @@ public:
 
 private:
     void Send(host::Event e);
+    // Dispatches what is queued unless the program is blocked in a wait.
+    void Flush();
+    void QueueMove(int x, int y);
+    void QueuePress(int x, int y, int button);
+    void QueueRelease(int x, int y, int button);
     host::WindowId WindowAt(int x, int y, int* lx, int* ly);
 
     HeadlessHost& host_;
