@@ -16,6 +16,10 @@ using Region = std::vector<RECT>;
 
 void Subtract(Region& rgn, const RECT& cut) {
     if (Empty(cut)) return;
+    // Most cuts are siblings far from the region: leave it as it is, without
+    // building a copy.
+    if (std::none_of(rgn.begin(), rgn.end(), [&](const RECT& r) { return !Empty(Intersect(r, cut)); }))
+        return;
     Region out;
     out.reserve(rgn.size() + 4);
     for (const RECT& r : rgn) {
