@@ -147,8 +147,11 @@ private:
     int scale_ = 1;
 
     // KELVO_TRACE_FIRST_FRAME=1: print the wall-clock time of the first
-    // presented frame to stderr, for start-up measurements. Read once.
+    // presented frame to stderr, for start-up measurements; "exit": print it
+    // and end the process there, so a profiler counts the start-up alone.
+    // Read once.
     bool traceFirstFrame_ = false;
+    bool exitAfterFirstFrame_ = false;
 };
 
 std::atomic<bool> g_hostRunning{false};
@@ -222,7 +225,8 @@ bool SdlHost::Start(std::string* error) {
     SDL_StartTextInput();
 
     const char* trace = std::getenv("KELVO_TRACE_FIRST_FRAME");
-    traceFirstFrame_ = trace && std::strcmp(trace, "1") == 0;
+    exitAfterFirstFrame_ = trace && std::strcmp(trace, "exit") == 0;
+    traceFirstFrame_ = (trace && std::strcmp(trace, "1") == 0) || exitAfterFirstFrame_;
     return true;
 }
 
@@ -477,6 +481,7 @@ void SdlHost::Present(WindowId id, const std::uint32_t* pixels, int width, int h
         clock_gettime(CLOCK_REALTIME, &now);
         std::fprintf(stderr, "kelvo-first-frame %lld.%06ld\n", static_cast<long long>(now.tv_sec),
                      now.tv_nsec / 1000);
+        if (exitAfterFirstFrame_) std::_Exit(0);
     }
 }
 
