@@ -147,11 +147,15 @@ private:
     int scale_ = 1;
 
     // KELVO_TRACE_FIRST_FRAME=1: print the wall-clock time of the first
-    // presented frame to stderr, for start-up measurements; "exit": print it
-    // and end the process there, so a profiler counts the start-up alone.
-    // Read once.
+    // complete frame to stderr, for start-up measurements: the first time
+    // the program waits for input with something presented, when everything
+    // it painted while starting is on the screen (its first presents show
+    // only part of the window). "exit": print it and end the process there,
+    // so a profiler counts the start-up alone. Read once.
+    void TraceFirstFrame();
     bool traceFirstFrame_ = false;
     bool exitAfterFirstFrame_ = false;
+    bool presentedOnce_ = false;
 };
 
 std::atomic<bool> g_hostRunning{false};
@@ -475,19 +479,22 @@ void SdlHost::Present(WindowId id, const std::uint32_t* pixels, int width, int h
     hw->presented = true;
     hw->surface = s;
 
-    if (traceFirstFrame_) {
-        traceFirstFrame_ = false;
-        timespec now;
-        clock_gettime(CLOCK_REALTIME, &now);
-        std::fprintf(stderr, "kelvo-first-frame %lld.%06ld\n", static_cast<long long>(now.tv_sec),
-                     now.tv_nsec / 1000);
-        if (exitAfterFirstFrame_) std::_Exit(0);
-    }
+    presentedOnce_ = true;
 }
 
 // --- Events ----------------------------------------------------------------
 
+void SdlHost::TraceFirstFrame() {
+    traceFirstFrame_ = false;
+    timespec now;
+    clock_gettime(CLOCK_REALTIME, &now);
+    std::fprintf(stderr, "kelvo-first-frame %lld.%06ld\n", static_cast<long long>(now.tv_sec),
+                 now.tv_nsec / 1000);
+    if (exitAfterFirstFrame_) std::_Exit(0);
+}
+
 bool SdlHost::WaitEvent(Event* event, int timeoutMs) {
+    if (traceFirstFrame_ && presentedOnce_ && timeoutMs != 0) TraceFirstFrame();
     const std::uint64_t deadline = timeoutMs < 0 ? 0 : NowMs() + static_cast<std::uint64_t>(timeoutMs);
     for (;;) {
         if (!pending_.empty()) {
