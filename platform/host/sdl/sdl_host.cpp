@@ -156,7 +156,18 @@ private:
     bool traceFirstFrame_ = false;
     bool exitAfterFirstFrame_ = false;
     bool presentedOnce_ = false;
+
+    // When SDL's queue was last found empty (monotonic microseconds); a poll
+    // within kQuietMicroseconds of it is answered "nothing" at once.
+    static constexpr std::uint64_t kQuietMicroseconds = 1000;
+    std::uint64_t drainedAtUs_ = 0;
 };
+
+std::uint64_t MonotonicMicroseconds() {
+    timespec t;
+    clock_gettime(CLOCK_MONOTONIC, &t);
+    return static_cast<std::uint64_t>(t.tv_sec) * 1000000u + static_cast<std::uint64_t>(t.tv_nsec) / 1000u;
+}
 
 std::atomic<bool> g_hostRunning{false};
 
@@ -502,6 +513,11 @@ bool SdlHost::WaitEvent(Event* event, int timeoutMs) {
             pending_.pop_front();
             return true;
         }
+        // The window manager looks for input before and after every message
+        // it hands out; right after SDL's queue was found empty there is
+        // nothing new to find, and asking the display again costs each
+        // idle tick its system calls. The next wait asks anyway.
+        if (timeoutMs == 0 && MonotonicMicroseconds() - drainedAtUs_ < kQuietMicroseconds) return false;
         SDL_Event e;
         int got;
         if (timeoutMs < 0) {
@@ -511,6 +527,7 @@ bool SdlHost::WaitEvent(Event* event, int timeoutMs) {
             got = now >= deadline ? SDL_PollEvent(&e)
                                   : SDL_WaitEventTimeout(&e, static_cast<int>(deadline - now));
         }
+        if (!got) drainedAtUs_ = MonotonicMicroseconds();
         if (!got) {
             if (timeoutMs >= 0 && NowMs() >= deadline) return false;
             if (timeoutMs < 0) SDL_Delay(10);  // an SDL error: do not spin on it
