@@ -2,7 +2,7 @@
 # The figures of the README's performance table, for the abacus and for the
 # bare SDL2 program it is compared with, measured in one run under one
 # private Xvfb:
-#   start-up        start of the process to its first presented frame (both
+#   start-up        start of the process to its first complete frame (both
 #                   print it when KELVO_TRACE_FIRST_FRAME=1)
 #   idle CPU        CPU time of all threads over IDLE_SECONDS, from
 #                   /proc/<pid>/task/*/schedstat (nanoseconds)
@@ -143,9 +143,9 @@ row() { # LABEL KELVO BARE AIM_RATIO(or -)
 echo
 echo "| figure | kelvo | bare SDL2 | ratio | aim |"
 echo "|---|---|---|---|---|"
-row "start to first presented frame (ms)" "$(median "$k" 1)" "$(median "$b" 1)" 1.25
+row "start to first complete frame (ms)" "$(median "$k" 1)" "$(median "$b" 1)" 1.25
 if [ -n "${kelvo_instr:-}" ]; then
-    row "instructions to first frame (millions, callgrind)" "$kelvo_instr" "$bare_instr" -
+    row "instructions to first complete frame (millions, callgrind)" "$kelvo_instr" "$bare_instr" -
 fi
 row "full repaint of the window (us)" "$(bench_us FullRepaint)" "$(bare_us full-repaint-us)" -
 row "repaint of one bead move (us)" "$(bench_us BeadMove)" "$(bare_us bead-move-us)" -
