@@ -4,11 +4,13 @@
 #               the same unit and whole-program tests under the sanitizers
 #   make install  builds and installs the program under PREFIX (DESTDIR honoured)
 #   make package  builds build/kelvo_<version>_amd64.deb
+#   make perf   measures the abacus beside a bare SDL2 program under Xvfb and
+#               prints the README's performance table (not part of make test)
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 PREFIX ?= /usr/local
 
-.PHONY: deps build run test test-plain test-asan bench format clean install package
+.PHONY: deps build run test test-plain test-asan bench perf format clean install package
 
 deps:
 	@tools/install-deps.sh
@@ -40,6 +42,9 @@ test-asan: deps
 
 bench: build
 	@for b in build/bench/bench_*; do echo "== $$b"; $$b --benchmark_min_time=0.2; done
+
+perf: build
+	bench/startup.sh build
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i

@@ -9,7 +9,7 @@ packages=(
   build-essential cmake ninja-build pkg-config clang-format
   libsdl2-dev libx11-dev libfreetype-dev libfontconfig-dev libsqlite3-dev
   fonts-liberation fonts-dejavu-core
-  libgtest-dev libgmock-dev googletest libbenchmark-dev
+  libgtest-dev libgmock-dev googletest libbenchmark-dev valgrind
   xvfb xdotool imagemagick x11-utils x11-xserver-utils locales xdg-utils
   clang libclang-rt-dev
   sqlite3

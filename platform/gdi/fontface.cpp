@@ -3,6 +3,7 @@
 
 #include <fontconfig/fontconfig.h>
 #include <ft2build.h>
+#include <unistd.h>
 #include FT_FREETYPE_H
 #include FT_OUTLINE_H
 #include FT_TRUETYPE_TABLES_H
@@ -26,6 +27,7 @@ struct Instance : FontInstance {
 
 struct Library {
     FT_Library ft = nullptr;
+    bool fcStarted = false;  // fontconfig is started on first need only
     bool fcReady = false;
     std::map<std::tuple<std::string, int, int, int, bool, bool>, std::unique_ptr<Instance>> instances;
 };
@@ -34,7 +36,6 @@ Library& library() {
     static Library* lib = [] {
         auto* l = new Library;
         if (FT_Init_FreeType(&l->ft) != 0) l->ft = nullptr;
-        l->fcReady = FcInit() == FcTrue;
         return l;
     }();
     return *lib;
@@ -64,10 +65,75 @@ std::string Utf8(const std::u16string& s) {
     return out;
 }
 
-// A font file for a family and style through fontconfig; "" when none.
-std::string MatchFile(const std::string& family, bool bold, bool italic, int* index, bool* gotBold,
-                      bool* gotItalic, bool* mono) {
+// A font file chosen for a family and style.
+struct FontFile {
+    std::string path;  // "" when none
+    int index = 0;     // face index inside the file
+    bool bold = false;
+    bool italic = false;
+    bool mono = false;
+};
+
+// The families our substitution table names, in the files Debian's
+// fonts-liberation and fonts-dejavu-core install, by style: regular, bold,
+// italic, bold italic. Opening these directly spares the program starting
+// fontconfig, which parses its whole configuration (a fifth of the
+// program's start-up and much of its peak memory); fontconfig still decides
+// every other family, and these too when a file is missing.
+struct KnownFamily {
+    const char* family;
+    const char* folder;
+    const char* files[4];
+    bool mono;
+};
+constexpr KnownFamily kKnownFamilies[] = {
+    {"Liberation Sans",
+     "/usr/share/fonts/truetype/liberation/",
+     {"LiberationSans-Regular.ttf", "LiberationSans-Bold.ttf", "LiberationSans-Italic.ttf",
+      "LiberationSans-BoldItalic.ttf"},
+     false},
+    {"Liberation Serif",
+     "/usr/share/fonts/truetype/liberation/",
+     {"LiberationSerif-Regular.ttf", "LiberationSerif-Bold.ttf", "LiberationSerif-Italic.ttf",
+      "LiberationSerif-BoldItalic.ttf"},
+     false},
+    {"Liberation Mono",
+     "/usr/share/fonts/truetype/liberation/",
+     {"LiberationMono-Regular.ttf", "LiberationMono-Bold.ttf", "LiberationMono-Italic.ttf",
+      "LiberationMono-BoldItalic.ttf"},
+     true},
+    {"DejaVu Sans",
+     "/usr/share/fonts/truetype/dejavu/",
+     {"DejaVuSans.ttf", "DejaVuSans-Bold.ttf", "DejaVuSans-Oblique.ttf", "DejaVuSans-BoldOblique.ttf"},
+     false},
+    {"DejaVu Sans Mono",
+     "/usr/share/fonts/truetype/dejavu/",
+     {"DejaVuSansMono.ttf", "DejaVuSansMono-Bold.ttf", "DejaVuSansMono-Oblique.ttf",
+      "DejaVuSansMono-BoldOblique.ttf"},
+     true},
+};
+
+FontFile KnownFile(const std::string& family, bool bold, bool italic) {
+    for (const KnownFamily& k : kKnownFamilies) {
+        if (family != k.family) continue;
+        FontFile f;
+        f.path = std::string(k.folder) + k.files[(bold ? 1 : 0) + (italic ? 2 : 0)];
+        if (access(f.path.c_str(), R_OK) != 0) return {};
+        f.bold = bold;
+        f.italic = italic;
+        f.mono = k.mono;
+        return f;
+    }
+    return {};
+}
+
+// A font file for a family and style through fontconfig; no path when none.
+FontFile MatchFile(const std::string& family, bool bold, bool italic) {
     Library& lib = library();
+    if (!lib.fcStarted) {
+        lib.fcStarted = true;
+        lib.fcReady = FcInit() == FcTrue;
+    }
     if (!lib.fcReady) return {};
     FcPattern* pattern = FcPatternCreate();
     if (!family.empty())
@@ -79,25 +145,30 @@ std::string MatchFile(const std::string& family, bool bold, bool italic, int* in
     FcDefaultSubstitute(pattern);
     FcResult result = FcResultNoMatch;
     FcPattern* match = FcFontMatch(nullptr, pattern, &result);
-    std::string file;
+    FontFile file;
     if (match) {
         FcChar8* path = nullptr;
         if (FcPatternGetString(match, FC_FILE, 0, &path) == FcResultMatch && path) {
-            file = reinterpret_cast<const char*>(path);
+            file.path = reinterpret_cast<const char*>(path);
         }
-        int i = 0, weight = FC_WEIGHT_REGULAR, slant = FC_SLANT_ROMAN, spacing = FC_PROPORTIONAL;
-        FcPatternGetInteger(match, FC_INDEX, 0, &i);
+        int weight = FC_WEIGHT_REGULAR, slant = FC_SLANT_ROMAN, spacing = FC_PROPORTIONAL;
+        FcPatternGetInteger(match, FC_INDEX, 0, &file.index);
         FcPatternGetInteger(match, FC_WEIGHT, 0, &weight);
         FcPatternGetInteger(match, FC_SLANT, 0, &slant);
         FcPatternGetInteger(match, FC_SPACING, 0, &spacing);
-        *index = i;
-        *gotBold = weight >= FC_WEIGHT_DEMIBOLD;
-        *gotItalic = slant != FC_SLANT_ROMAN;
-        *mono = spacing == FC_MONO;
+        file.bold = weight >= FC_WEIGHT_DEMIBOLD;
+        file.italic = slant != FC_SLANT_ROMAN;
+        file.mono = spacing == FC_MONO;
         FcPatternDestroy(match);
     }
     FcPatternDestroy(pattern);
     return file;
+}
+
+// The file of a known family when it is installed, else fontconfig's choice.
+FontFile FindFile(const std::string& family, bool bold, bool italic) {
+    FontFile f = KnownFile(family, bold, italic);
+    return f.path.empty() ? MatchFile(family, bold, italic) : f;
 }
 
 void FillMetrics(Instance* in, int requested) {
@@ -175,17 +246,15 @@ FontInstance* ResolveFont(const LOGFONTW& lf) {
     if (it != lib.instances.end()) return it->second.get();
 
     auto in = std::make_unique<Instance>();
-    int index = 0;
-    bool gotBold = false, gotItalic = false, mono = false;
-    std::string file = MatchFile(family, bold, italic, &index, &gotBold, &gotItalic, &mono);
-    if (file.empty()) file = MatchFile("DejaVu Sans", bold, italic, &index, &gotBold, &gotItalic, &mono);
-    if (lib.ft && !file.empty() && FT_New_Face(lib.ft, file.c_str(), index, &in->face) == 0) {
+    FontFile file = FindFile(family, bold, italic);
+    if (file.path.empty()) file = FindFile("DejaVu Sans", bold, italic);
+    if (lib.ft && !file.path.empty() && FT_New_Face(lib.ft, file.path.c_str(), file.index, &in->face) == 0) {
         in->hasFace = true;
-        in->file = file;
-        in->emboldenSynthetic = bold && !gotBold;
-        in->slantSynthetic = italic && !gotItalic;
+        in->file = file.path;
+        in->emboldenSynthetic = bold && !file.bold;
+        in->slantSynthetic = italic && !file.italic;
         FillMetrics(in.get(), height);
-        in->metrics.fixedPitch = mono || FT_IS_FIXED_WIDTH(in->face);
+        in->metrics.fixedPitch = file.mono || FT_IS_FIXED_WIDTH(in->face);
     } else {
         in->face = nullptr;
         FontMetrics& m = in->metrics;

@@ -1,5 +1,7 @@
 // Font faces for the graphics layer: maps a LOGFONTW to a sized face through
-// our own substitution table and fontconfig, and renders anti-aliased glyphs
+// our own substitution table (whose families are opened from their known
+// files) and fontconfig (started only for other families, or when one of
+// those files is missing), and renders anti-aliased glyphs
 // through FreeType. Faces and glyphs are cached per face, size and style, so
 // drawing the same digits every tick costs only the blending.
 //

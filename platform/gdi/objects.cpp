@@ -13,7 +13,11 @@ namespace platform::gdi {
 void Surface::Resize(int w, int h) {
     width = std::max(0, w);
     height = std::max(0, h);
-    pixels.assign(static_cast<std::size_t>(width) * static_cast<std::size_t>(height), 0);
+    const std::size_t count = static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
+    // Nothing is kept, so a larger surface lets the old pixels go first: a
+    // window sized after its creation never holds two surfaces at once.
+    if (count > pixels.capacity()) std::vector<std::uint32_t>().swap(pixels);
+    pixels.assign(count, 0);
 }
 
 namespace {

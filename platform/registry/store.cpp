@@ -285,6 +285,17 @@ Result OpenFile(const std::string& path, std::unique_ptr<Connection>* out) {
     if ((st.st_mode & 077) != 0) (void)fchmod(fd, 0600);
     close(fd);
 
+    // The store holds a handful of short values: SQLite's default bulk
+    // page-cache allocation and lookaside buffers per connection would take
+    // more memory than the whole database. Set once, before SQLite starts
+    // (later calls are refused and change nothing).
+    static const bool configured = [] {
+        sqlite3_config(SQLITE_CONFIG_PAGECACHE, nullptr, 0, 0);
+        sqlite3_config(SQLITE_CONFIG_LOOKASIDE, 0, 0);
+        return true;
+    }();
+    (void)configured;
+
     sqlite3* db = nullptr;
     const int rc = sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr);
     if (rc != SQLITE_OK) {

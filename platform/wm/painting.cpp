@@ -16,6 +16,10 @@ using Region = std::vector<RECT>;
 
 void Subtract(Region& rgn, const RECT& cut) {
     if (Empty(cut)) return;
+    // Most cuts are siblings far from the region: leave it as it is, without
+    // building a copy.
+    if (std::none_of(rgn.begin(), rgn.end(), [&](const RECT& r) { return !Empty(Intersect(r, cut)); }))
+        return;
     Region out;
     out.reserve(rgn.size() + 4);
     for (const RECT& r : rgn) {
@@ -58,16 +62,20 @@ Region VisibleRegion(const Window* w, RECT area) {
     Region rgn;
     if (Empty(area)) return rgn;
     rgn.push_back(area);
+    // A child's rectangle is in its parent's client coordinates: each level
+    // finds the parent's client origin once for all its children.
+    const RECT own = ClientRectSurface(w);
     for (HWND c : w->children) {
         const Window* cw = Peek(c);
-        if (cw && (cw->style & WS_VISIBLE)) Subtract(rgn, WindowRectSurface(cw));
+        if (cw && (cw->style & WS_VISIBLE)) Subtract(rgn, Offset(cw->rect, own.left, own.top));
     }
     for (const Window* level = w; level->IsChild() && !rgn.empty();) {
         const Window* p = Peek(level->parent);
+        const RECT client = ClientRectSurface(p);
         for (HWND s : p->children) {
             if (s == level->self) break;
             const Window* sw = Peek(s);
-            if (sw && (sw->style & WS_VISIBLE)) Subtract(rgn, WindowRectSurface(sw));
+            if (sw && (sw->style & WS_VISIBLE)) Subtract(rgn, Offset(sw->rect, client.left, client.top));
         }
         level = p;
     }

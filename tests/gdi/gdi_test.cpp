@@ -1,5 +1,6 @@
 // Graphics primitives checked pixel by pixel on memory DCs over 32-bit
 // bitmaps and on window DCs over surfaces made here.
+#include <fontconfig/fontconfig.h>
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -7,6 +8,7 @@
 #include <vector>
 
 #include "platform/core/handles.h"
+#include "platform/gdi/fontface.h"
 #include "platform/gdi/surface.h"
 #include "platform/resources.h"
 #include "platform/winapi.h"
@@ -321,6 +323,55 @@ TEST(Gdi, FaceSubstitutionAndStyles) {
     EXPECT_GT(ink(underlined), ink(regular));
     for (HFONT f : {regular, bold, unknown, underlined})
         DeleteObject(f);
+}
+
+// The faces of the substitution table open their font files without asking
+// fontconfig; they must be the very files fontconfig would choose, in every
+// style, with the same fixed pitch. Fontconfig is asked here as the oracle.
+TEST(Gdi, KnownFacesOpenTheFilesFontconfigChooses) {
+    ASSERT_EQ(FcInit(), FcTrue);
+    auto fontconfigFile = [](const std::string& family, bool bold, bool italic) {
+        FcPattern* p = FcPatternCreate();
+        FcPatternAddString(p, FC_FAMILY, reinterpret_cast<const FcChar8*>(family.c_str()));
+        FcPatternAddInteger(p, FC_WEIGHT, bold ? FC_WEIGHT_BOLD : FC_WEIGHT_REGULAR);
+        FcPatternAddInteger(p, FC_SLANT, italic ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
+        FcPatternAddBool(p, FC_SCALABLE, FcTrue);
+        FcConfigSubstitute(nullptr, p, FcMatchPattern);
+        FcDefaultSubstitute(p);
+        FcResult result = FcResultNoMatch;
+        FcPattern* match = FcFontMatch(nullptr, p, &result);
+        std::string file;
+        FcChar8* path = nullptr;
+        if (match && FcPatternGetString(match, FC_FILE, 0, &path) == FcResultMatch)
+            file = reinterpret_cast<const char*>(path);
+        if (match) FcPatternDestroy(match);
+        FcPatternDestroy(p);
+        return file;
+    };
+    const struct {
+        const char16_t* face;
+        const char* family;
+        bool fixedPitch;
+    } cases[] = {
+        {u"Arial", "Liberation Sans", false},          {u"Times New Roman", "Liberation Serif", false},
+        {u"Courier New", "Liberation Mono", true},     {u"Tahoma", "DejaVu Sans", false},
+        {u"Lucida Console", "DejaVu Sans Mono", true},
+    };
+    for (const auto& c : cases) {
+        for (int style = 0; style < 4; ++style) {
+            const bool bold = style & 1, italic = style & 2;
+            LOGFONTW lf{};
+            lf.lfHeight = -13;
+            lf.lfWeight = bold ? FW_BOLD : FW_NORMAL;
+            lf.lfItalic = italic;
+            std::u16string(c.face).copy(lf.lfFaceName, LF_FACESIZE - 1);
+            const platform::gdi::FontInstance* in = platform::gdi::ResolveFont(lf);
+            SCOPED_TRACE(std::string(c.family) + (bold ? " bold" : "") + (italic ? " italic" : ""));
+            ASSERT_TRUE(in->hasFace);
+            EXPECT_EQ(in->file, fontconfigFile(c.family, bold, italic));
+            EXPECT_EQ(in->metrics.fixedPitch, c.fixedPitch);
+        }
+    }
 }
 
 // Text is blended in the text colour; TRANSPARENT keeps the background,

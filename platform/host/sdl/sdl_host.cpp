@@ -150,9 +150,27 @@ private:
     int scale_ = 1;
 
     // KELVO_TRACE_FIRST_FRAME=1: print the wall-clock time of the first
-    // presented frame to stderr, for start-up measurements. Read once.
+    // complete frame to stderr, for start-up measurements: the first time
+    // the program waits for input with something presented, when everything
+    // it painted while starting is on the screen (its first presents show
+    // only part of the window). "exit": print it and end the process there,
+    // so a profiler counts the start-up alone. Read once.
+    void TraceFirstFrame();
     bool traceFirstFrame_ = false;
+    bool exitAfterFirstFrame_ = false;
+    bool presentedOnce_ = false;
+
+    // When SDL's queue was last found empty (monotonic microseconds); a poll
+    // within kQuietMicroseconds of it is answered "nothing" at once.
+    static constexpr std::uint64_t kQuietMicroseconds = 1000;
+    std::uint64_t drainedAtUs_ = 0;
 };
+
+std::uint64_t MonotonicMicroseconds() {
+    timespec t;
+    clock_gettime(CLOCK_MONOTONIC, &t);
+    return static_cast<std::uint64_t>(t.tv_sec) * 1000000u + static_cast<std::uint64_t>(t.tv_nsec) / 1000u;
+}
 
 std::atomic<bool> g_hostRunning{false};
 
@@ -227,7 +245,8 @@ bool SdlHost::Start(std::string* error) {
     SDL_StartTextInput();
 
     const char* trace = std::getenv("KELVO_TRACE_FIRST_FRAME");
-    traceFirstFrame_ = trace && std::strcmp(trace, "1") == 0;
+    exitAfterFirstFrame_ = trace && std::strcmp(trace, "exit") == 0;
+    traceFirstFrame_ = (trace && std::strcmp(trace, "1") == 0) || exitAfterFirstFrame_;
     return true;
 }
 
@@ -487,18 +506,22 @@ void SdlHost::Present(WindowId id, const std::uint32_t* pixels, int width, int h
     hw->presented = true;
     hw->surface = s;
 
-    if (traceFirstFrame_) {
-        traceFirstFrame_ = false;
-        timespec now;
-        clock_gettime(CLOCK_REALTIME, &now);
-        std::fprintf(stderr, "kelvo-first-frame %lld.%06ld\n", static_cast<long long>(now.tv_sec),
-                     now.tv_nsec / 1000);
-    }
+    presentedOnce_ = true;
 }
 
 // --- Events ----------------------------------------------------------------
 
+void SdlHost::TraceFirstFrame() {
+    traceFirstFrame_ = false;
+    timespec now;
+    clock_gettime(CLOCK_REALTIME, &now);
+    std::fprintf(stderr, "kelvo-first-frame %lld.%06ld\n", static_cast<long long>(now.tv_sec),
+                 now.tv_nsec / 1000);
+    if (exitAfterFirstFrame_) std::_Exit(0);
+}
+
 bool SdlHost::WaitEvent(Event* event, int timeoutMs) {
+    if (traceFirstFrame_ && presentedOnce_ && timeoutMs != 0) TraceFirstFrame();
     const std::uint64_t deadline = timeoutMs < 0 ? 0 : NowMs() + static_cast<std::uint64_t>(timeoutMs);
     for (;;) {
         if (!pending_.empty()) {
@@ -506,6 +529,11 @@ bool SdlHost::WaitEvent(Event* event, int timeoutMs) {
             pending_.pop_front();
             return true;
         }
+        // The window manager looks for input before and after every message
+        // it hands out; right after SDL's queue was found empty there is
+        // nothing new to find, and asking the display again costs each
+        // idle tick its system calls. The next wait asks anyway.
+        if (timeoutMs == 0 && MonotonicMicroseconds() - drainedAtUs_ < kQuietMicroseconds) return false;
         SDL_Event e;
         int got;
         if (timeoutMs < 0) {
@@ -515,6 +543,7 @@ bool SdlHost::WaitEvent(Event* event, int timeoutMs) {
             got = now >= deadline ? SDL_PollEvent(&e)
                                   : SDL_WaitEventTimeout(&e, static_cast<int>(deadline - now));
         }
+        if (!got) drainedAtUs_ = MonotonicMicroseconds();
         if (!got) {
             if (timeoutMs >= 0 && NowMs() >= deadline) return false;
             if (timeoutMs < 0) SDL_Delay(10);  // an SDL error: do not spin on it
