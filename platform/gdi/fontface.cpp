@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <map>
 #include <memory>
 #include <tuple>
@@ -114,6 +115,10 @@ constexpr KnownFamily kKnownFamilies[] = {
 };
 
 FontFile KnownFile(const std::string& family, bool bold, bool italic) {
+    // A person who points fontconfig at a configuration of their own wants
+    // that configuration to choose every face.
+    static const bool ownConfig = std::getenv("FONTCONFIG_FILE") || std::getenv("FONTCONFIG_PATH");
+    if (ownConfig) return {};
     for (const KnownFamily& k : kKnownFamilies) {
         if (family != k.family) continue;
         FontFile f;
