@@ -78,8 +78,9 @@ struct HostWindow {
     bool popup = false;              // a bare pop-up (menus): never takes the focus
     WindowId owner = 0;              // the window it is kept in front of
     bool visible = false;
-    bool presented = false;          // the window surface holds a whole frame
-    SDL_Surface* surface = nullptr;  // the surface that frame is in
+    bool presented = false;          // the window shows a whole frame
+    SDL_Surface* surface = nullptr;  // the window surface that frame is in
+    unsigned long xTarget = 0;       // X window presented directly; 0: through the surface
 };
 
 class SdlHost final : public Host {
@@ -148,6 +149,9 @@ private:
     // high-density display, else 1. Sizes and positions given to SDL are
     // multiplied by it, positions SDL reports divided.
     int scale_ = 1;
+    // Presents without SDL's window surface, where the X visual allows it
+    // (at scale 1: a scaled frame needs a buffer of its own anyway).
+    std::unique_ptr<sdl::X11Presenter> x11_;
 
     // KELVO_TRACE_FIRST_FRAME=1: print the wall-clock time of the first
     // complete frame to stderr, for start-up measurements: the first time
@@ -221,6 +225,7 @@ bool SdlHost::Start(std::string* error) {
     }
     scale_ = sdl::DesktopScale(driver);
     if (driver && std::strcmp(driver, "x11") == 0) sdl::InstallX11ErrorFilter();
+    if (scale_ == 1) x11_ = sdl::X11Presenter::Make(driver);
 
     userEvent_ = SDL_RegisterEvents(1);
     if (userEvent_ == static_cast<Uint32>(-1))
@@ -269,6 +274,7 @@ SdlHost::~SdlHost() {
     for (auto& [id, w] : windows_)
         SDL_DestroyWindow(w.window);
     windows_.clear();
+    x11_.reset();  // before SDL closes the display it borrows
     for (SDL_Cursor*& c : cursors_) {
         if (c) SDL_FreeCursor(c);
     }
@@ -341,6 +347,7 @@ WindowId SdlHost::CreateHostWindow(const WindowSpec& spec) {
     hw.window = window;
     hw.x = spec.x, hw.y = spec.y, hw.w = w, hw.h = h;
     hw.popup = popup;
+    if (x11_) hw.xTarget = x11_->Target(window);
     if (spec.transientFor) {
         if (HostWindow* owner = Find(spec.transientFor)) {
             SDL_SetWindowModalFor(window, owner->window);
@@ -458,12 +465,16 @@ void SdlHost::Present(WindowId id, const std::uint32_t* pixels, int width, int h
                       const std::vector<Rect>& changed) {
     HostWindow* hw = Find(id);
     if (!hw || !pixels || width <= 0 || height <= 0) return;
-    SDL_Surface* s = SDL_GetWindowSurface(hw->window);  // made anew after a size change
-    if (!s) return;
+    SDL_Surface* s = nullptr;
+    if (!hw->xTarget) {
+        s = SDL_GetWindowSurface(hw->window);  // made anew after a size change
+        if (!s) return;
+    }
     const bool whole = !hw->presented || s != hw->surface;
     // The changed rectangles in logical pixels, within the frame and within
-    // what the surface shows of it.
-    const int fitW = std::min(width, s->w / scale_), fitH = std::min(height, s->h / scale_);
+    // what the window shows of it.
+    const int fitW = s ? std::min(width, s->w / scale_) : width;
+    const int fitH = s ? std::min(height, s->h / scale_) : height;
     std::vector<Rect> rects;
     auto add = [&](const Rect& r) {
         const Rect inside = sdl::ClipRect(r, fitW, fitH);
@@ -476,6 +487,12 @@ void SdlHost::Present(WindowId id, const std::uint32_t* pixels, int width, int h
             add(r);
     }
     if (rects.empty()) return;
+    presentedOnce_ = true;
+    hw->presented = true;
+    if (hw->xTarget) {
+        x11_->Put(hw->xTarget, pixels, width, height, rects);
+        return;
+    }
 
     if (SDL_MUSTLOCK(s) && SDL_LockSurface(s) != 0) return;
     const bool same =
@@ -503,10 +520,7 @@ void SdlHost::Present(WindowId id, const std::uint32_t* pixels, int width, int h
     }
     if (SDL_MUSTLOCK(s)) SDL_UnlockSurface(s);
     SDL_UpdateWindowSurfaceRects(hw->window, shown.data(), static_cast<int>(shown.size()));
-    hw->presented = true;
     hw->surface = s;
-
-    presentedOnce_ = true;
 }
 
 // --- Events ----------------------------------------------------------------
@@ -690,8 +704,9 @@ void SdlHost::TranslateWindowEvent(const SDL_WindowEvent& e) {
             break;
         case SDL_WINDOWEVENT_EXPOSED:
             // The window surface still holds the last frame: show it again
-            // ourselves. Only when it does not is the window manager asked.
-            if (hw->presented && SDL_GetWindowSurface(hw->window) == hw->surface) {
+            // ourselves. Only when it does not (or there is none) is the
+            // window manager asked.
+            if (!hw->xTarget && hw->presented && SDL_GetWindowSurface(hw->window) == hw->surface) {
                 SDL_UpdateWindowSurface(hw->window);
             } else {
                 ev.type = Event::Type::Exposed;
