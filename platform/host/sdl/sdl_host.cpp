@@ -1,6 +1,7 @@
 // The SDL2 host: one SDL window per top-level window, presenting the window
-// manager's composed pixels through SDL's window surface (no renderer, no
-// OpenGL), and translating SDL's events into host events.
+// manager's composed pixels (on X11 straight from them, else through SDL's
+// window surface; no renderer, no OpenGL), and translating SDL's events into
+// host events.
 //
 // Contents: signal handling and the waker thread; the host object (display,
 // windows, present, events, clipboard, clock); the factory.
