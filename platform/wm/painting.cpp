@@ -367,8 +367,10 @@ BOOL UpdateWindow(HWND hwnd) {
         for (HWND k : kids)
             self(self, k);
     };
+    // What was painted reaches the screen when the thread next looks for
+    // messages, together with whatever else the current message paints: a
+    // window shown and then sized while starting is presented once.
     paintTree(paintTree, hwnd);
-    FlushPresents();
     return TRUE;
 }
 
