@@ -128,7 +128,15 @@ void ForeignValue(FuzzedDataProvider& data) {
           "LoadSetting is ToNarrow of the wide");
 }
 
-// Texts saved through either form come back through both.
+// The name with the case of its ASCII letters swapped; other bytes stay.
+std::string SwapCase(std::string name) {
+    for (char& c : name)
+        if ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z')) c = static_cast<char>(c ^ 0x20);
+    return name;
+}
+
+// Texts saved through either form come back through both, also when the
+// names are spelt with their ASCII letters in the other case.
 void SavedText(FuzzedDataProvider& data) {
     const std::string application = Name(data, "Kelvo");
     const std::string category = Name(data, "Captions");
@@ -152,6 +160,9 @@ void SavedText(FuzzedDataProvider& data) {
               "SaveWideSetting then LoadWideSetting gives the text up to a zero unit");
         Check(LoadSetting(application, category, key) == ToNarrow(head), "and LoadSetting its narrow form");
     }
+    Check(LoadWideSetting(SwapCase(application), SwapCase(category), SwapCase(key)) ==
+              LoadWideSetting(application, category, key),
+          "names match without regard to ASCII case");
 }
 
 }  // namespace

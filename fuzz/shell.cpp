@@ -37,7 +37,10 @@ std::string fifo;
 
 // What the opener received, as it wrote it.
 std::string ReadCall() {
-    const int fd = open(fifo.c_str(), O_RDONLY | O_CLOEXEC);
+    // libFuzzer's timer signal for -timeout interrupts the wait every second.
+    int fd;
+    while ((fd = open(fifo.c_str(), O_RDONLY | O_CLOEXEC)) < 0 && errno == EINTR) {
+    }
     Check(fd >= 0, "the opener's FIFO opens");
     std::string call;
     char buffer[4096];
