@@ -199,6 +199,8 @@ public:
     sqlite3* db() const { return db_; }
     const std::string& path() const { return path_; }
     pid_t pid() const { return pid_; }
+    dev_t dev() const { return dev_; }
+    ino_t ino() const { return ino_; }
 
     // Still the file at `path`? Another process may have set it aside.
     bool StillCurrent(const std::string& path) const {
@@ -249,8 +251,15 @@ void DropCached() {
 }
 
 // Reads the schema, which is where SQLite first looks at the file's pages.
+// Besides SQLITE_NOTADB and SQLITE_CORRUPT, a damaged file can give a plain
+// SQLITE_ERROR here (a header naming a file format SQLite does not know) or
+// SQLITE_NOMEM (a record claiming an absurd size): such a file can never be
+// read or written, so these count as not being a database too. A lock or an
+// I/O error does not.
 int Probe(sqlite3* db) {
-    return sqlite3_exec(db, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr);
+    const int rc = sqlite3_exec(db, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr);
+    const int primary = rc & 0xFF;
+    return primary == SQLITE_ERROR || primary == SQLITE_NOMEM ? SQLITE_NOTADB : rc;
 }
 
 // Creates the file (owner-only) when missing, tightens a wider mode, and
@@ -318,8 +327,11 @@ bool Exists(const std::string& path) {
 // Sets a damaged file aside under a new name, with the journal that belongs to
 // it, so that nothing is thrown away and the journal is never played back into
 // the fresh database. Runs under an exclusive lock on the folder, and looks at
-// the file again first: another process may have done this already.
-Result SetAside(const std::string& dir, const std::string& path) {
+// the file again first: another process may have done this already. The file
+// whose schema reads well is moved only when it is still the one that showed
+// the damage (`dev`, `ino`): damage can lie in pages that the look at the
+// schema does not read.
+Result SetAside(const std::string& dir, const std::string& path, dev_t dev, ino_t ino) {
     const int dirFd = open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dirFd < 0) return Result::Error(ErrnoToError(errno));
     flock(dirFd, LOCK_EX);
@@ -333,7 +345,10 @@ Result SetAside(const std::string& dir, const std::string& path) {
             rc = Probe(probe);
         }
         sqlite3_close_v2(probe);
-        if (!IsDamage(rc)) {
+        struct stat st {};
+        const bool sameFile =
+            rc == SQLITE_OK && stat(path.c_str(), &st) == 0 && st.st_dev == dev && st.st_ino == ino;
+        if (!IsDamage(rc) && !sameFile) {
             // Healthy now (set aside by someone else), missing, or locked:
             // nothing to move. A lock is never taken for damage.
             flock(dirFd, LOCK_UN);
@@ -389,9 +404,11 @@ Result Open(Connection** out) {
             *out = c.get();
             return r;
         }
+        const dev_t dev = fresh ? fresh->dev() : 0;
+        const ino_t ino = fresh ? fresh->ino() : 0;
         fresh.reset();
         if (!IsDamage(r.sqlite) || attempt == 1) return r;
-        Result moved = SetAside(dir, path);
+        Result moved = SetAside(dir, path, dev, ino);
         if (!moved.ok()) return moved;
     }
     return Result::Error(ERROR_BADDB);
@@ -434,9 +451,11 @@ DWORD RunTransaction(bool write, Body body) {
         if (!sqlite3_get_autocommit(c->db())) sqlite3_exec(c->db(), "ROLLBACK", nullptr, nullptr, nullptr);
         if (r.ok() || !IsDamage(r.sqlite) || attempt == 1) return r.error;
         const std::string path = c->path();
+        const dev_t dev = c->dev();
+        const ino_t ino = c->ino();
         DropCached();
         const std::string dir = path.substr(0, path.find_last_of('/'));
-        Result moved = SetAside(dir, path);
+        Result moved = SetAside(dir, path, dev, ino);
         if (!moved.ok()) return moved.error;
     }
     return ERROR_BADDB;
