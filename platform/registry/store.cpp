@@ -210,6 +210,10 @@ public:
     }
 
     // A prepared statement, kept for the connection's life; reset on return.
+    // The statements are fixed and fit the tables this store makes, so one
+    // that does not compile (SQLITE_ERROR: a missing column, a missing unique
+    // key) means the file holds other tables under those names: it can never
+    // be used, and counts as not being a database.
     sqlite3_stmt* Statement(const char* sql, int* rc) {
         auto it = statements_.find(sql);
         if (it != statements_.end()) {
@@ -220,6 +224,7 @@ public:
         }
         sqlite3_stmt* stmt = nullptr;
         *rc = sqlite3_prepare_v3(db_, sql, -1, SQLITE_PREPARE_PERSISTENT, &stmt, nullptr);
+        if ((*rc & 0xFF) == SQLITE_ERROR) *rc = SQLITE_NOTADB;
         if (*rc != SQLITE_OK) return nullptr;
         statements_.emplace(sql, stmt);
         return stmt;

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sqlite3.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -283,11 +284,12 @@ TEST(Settings, WriterKilledMidSave) {
 // A file that is not a database, found at the first call or under an open
 // connection, and, found at the first call, a database whose first page (the
 // schema) reads well but whose other pages are damaged, whose header names a
-// file format SQLite does not know, or whose schema holds a record of absurd
+// file format SQLite does not know, whose schema holds a record of absurd
 // size (an input the fuzz target found; SQLite reports it as out of memory),
-// is set aside whole, with a notice, and a fresh one started.
+// or whose tables have the store's names but other columns, is set aside
+// whole, with a notice, and a fresh one started.
 TEST(Settings, DamagedFileIsSetAside) {
-    enum Damage { kGarbage, kPagesAfterSchema, kUnknownFormat, kSchemaRecordTooLarge };
+    enum Damage { kGarbage, kPagesAfterSchema, kUnknownFormat, kSchemaRecordTooLarge, kForeignTables };
     const struct {
         Damage damage;
         bool openFirst;
@@ -298,6 +300,7 @@ TEST(Settings, DamagedFileIsSetAside) {
         {kPagesAfterSchema, false, "pages after the schema damaged"},
         {kUnknownFormat, false, "unknown schema format number"},
         {kSchemaRecordTooLarge, false, "schema record of absurd size"},
+        {kForeignTables, false, "tables with other columns"},
     };
     const char* source = std::getenv("KELVO_SOURCE_DIR");
     for (const auto& c : cases) {
@@ -305,18 +308,29 @@ TEST(Settings, DamagedFileIsSetAside) {
         scratch::TempHome home;
         NoticeCapture notices;
         std::filesystem::create_directories(home.folder());
-        if (c.openFirst || c.damage != kGarbage) SaveSetting(kApp, kCategory, "testo0", "before");
+        if (c.damage == kForeignTables) {
+            sqlite3* db = nullptr;
+            ASSERT_EQ(sqlite3_open(home.database().c_str(), &db), SQLITE_OK);
+            EXPECT_EQ(sqlite3_exec(db,
+                                   "CREATE TABLE reg_keys(id INTEGER PRIMARY KEY, parent, label);"
+                                   "CREATE TABLE reg_values(key, label, type, data)",
+                                   nullptr, nullptr, nullptr),
+                      SQLITE_OK);
+            sqlite3_close(db);
+        } else if (c.openFirst || c.damage != kGarbage) {
+            SaveSetting(kApp, kCategory, "testo0", "before");
+        }
         if (!c.openFirst) platform::registry::CloseDatabase();
         std::string damaged = c.damage == kGarbage ? std::string(8192, '\0')
                               : c.damage == kSchemaRecordTooLarge
                                   ? scratch::ReadFile(std::string(source ? source : ".") +
                                                       "/fuzz/corpus/database/schema-record-too-large")
                                   : scratch::ReadFile(home.database());
-        ASSERT_GT(damaged.size(), 2048u);
+        ASSERT_GE(damaged.size(), 2048u);
         std::mt19937 random(12345);
         if (c.damage == kUnknownFormat)
             damaged[47] = 9;  // the schema format number, 1 to 4 (big-endian, bytes 44-47)
-        else if (c.damage != kSchemaRecordTooLarge)
+        else if (c.damage != kSchemaRecordTooLarge && c.damage != kForeignTables)
             for (std::size_t i = c.damage == kPagesAfterSchema ? 4096 : 0; i < damaged.size(); ++i)
                 damaged[i] = static_cast<char>(random());
         scratch::WriteFile(home.database(), damaged);
