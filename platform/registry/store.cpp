@@ -121,7 +121,11 @@ DWORD MakeFolders(const std::string& dir) {
 
 bool IsDamage(int rc) {
     const int primary = rc & 0xFF;
-    return primary == SQLITE_NOTADB || primary == SQLITE_CORRUPT;
+    // SQLITE_READONLY on a file this process opened for writing comes from
+    // its header (a write version SQLite does not know): saving would fail
+    // for ever. (When the file was moved away under the connection, the set
+    // aside finds another file at the path, or none, and moves nothing.)
+    return primary == SQLITE_NOTADB || primary == SQLITE_CORRUPT || primary == SQLITE_READONLY;
 }
 
 DWORD ToError(int rc) {

@@ -347,25 +347,37 @@ TEST(Settings, DamagedFileIsSetAside) {
     }
 }
 
-// Damage that only a write meets (the header counts free pages that do not
-// exist, which reads never look at): the save that finds it sets the file
+// Damage that only a write meets: the header counts free pages that do not
+// exist, which reads never look at, or names a write version SQLite does not
+// know, which makes the file read-only. The save that finds it sets the file
 // aside and still stores its text, in the fresh file.
 TEST(Settings, DamageFoundWhileSavingLosesNothing) {
-    scratch::TempHome home;
-    NoticeCapture notices;
-    SaveSetting(kApp, kCategory, "testo0", "before");
-    platform::registry::CloseDatabase();
-    std::string damaged = scratch::ReadFile(home.database());
-    ASSERT_GT(damaged.size(), 40u);
-    damaged[39] = 9;  // the free page count (big-endian, bytes 36-39), with no free page list
-    scratch::WriteFile(home.database(), damaged);
-    ASSERT_EQ(LoadSetting(kApp, kCategory, "testo0"), "before") << "reads do not meet this damage";
+    const struct {
+        std::size_t offset;  // of the last byte of a big-endian header field
+        char value;
+        const char* name;
+    } cases[] = {
+        {39, 9, "free page count without a free page list"},
+        {18, 5, "unknown write version"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        scratch::TempHome home;
+        NoticeCapture notices;
+        SaveSetting(kApp, kCategory, "testo0", "before");
+        platform::registry::CloseDatabase();
+        std::string damaged = scratch::ReadFile(home.database());
+        ASSERT_GT(damaged.size(), 40u);
+        damaged[c.offset] = c.value;
+        scratch::WriteFile(home.database(), damaged);
+        ASSERT_EQ(LoadSetting(kApp, kCategory, "testo0"), "before") << "reads do not meet this damage";
 
-    const std::string text(10000, 'x');  // needs new pages
-    SaveSetting(kApp, kCategory, "testo1", text);
-    EXPECT_EQ(LoadSetting(kApp, kCategory, "testo1"), text);
-    EXPECT_EQ(DamagedFiles(home.folder()).size(), 1u);
-    EXPECT_EQ(notices.messages.size(), 1u);
+        const std::string text(10000, 'x');  // needs new pages
+        SaveSetting(kApp, kCategory, "testo1", text);
+        EXPECT_EQ(LoadSetting(kApp, kCategory, "testo1"), text);
+        EXPECT_EQ(DamagedFiles(home.folder()).size(), 1u);
+        EXPECT_EQ(notices.messages.size(), 1u);
+    }
 }
 
 // The sqlite3 shell holding an exclusive lock on a database until Release
