@@ -120,12 +120,27 @@ DWORD MakeFolders(const std::string& dir) {
 // --- SQLite results ----------------------------------------------------------
 
 bool IsDamage(int rc) {
-    const int primary = rc & 0xFF;
-    // SQLITE_READONLY on a file this process opened for writing comes from
-    // its header (a write version SQLite does not know): saving would fail
-    // for ever. (When the file was moved away under the connection, the set
-    // aside finds another file at the path, or none, and moves nothing.)
-    return primary == SQLITE_NOTADB || primary == SQLITE_CORRUPT || primary == SQLITE_READONLY;
+    switch (rc & 0xFF) {
+        case SQLITE_NOTADB:
+        case SQLITE_CORRUPT:
+            return true;
+        // On a file this process opened for writing, SQLITE_READONLY comes
+        // from its header (a write version SQLite does not know): saving
+        // would fail for ever. (When the file was moved away under the
+        // connection, the set aside finds another file at the path, or none,
+        // and moves nothing.)
+        case SQLITE_READONLY:
+            return true;
+        // The statements are fixed and keep to the constraints and types of
+        // the tables this store makes: these come from the file (a damaged
+        // index or record, or other tables under the store's names).
+        case SQLITE_CONSTRAINT:
+        case SQLITE_MISMATCH:
+        case SQLITE_TOOBIG:
+            return true;
+        default:
+            return false;
+    }
 }
 
 DWORD ToError(int rc) {

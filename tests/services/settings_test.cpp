@@ -294,13 +294,21 @@ TEST(Settings, DamagedFileIsSetAside) {
         Damage damage;
         bool openFirst;
         const char* name;
+        const char* tables;  // kForeignTables: what the file holds
     } cases[] = {
         {kGarbage, false, "not a database, before the first call"},
         {kGarbage, true, "not a database, under an open connection"},
         {kPagesAfterSchema, false, "pages after the schema damaged"},
         {kUnknownFormat, false, "unknown schema format number"},
         {kSchemaRecordTooLarge, false, "schema record of absurd size"},
-        {kForeignTables, false, "tables with other columns"},
+        {kForeignTables, false, "tables with other columns",
+         "CREATE TABLE reg_keys(id INTEGER PRIMARY KEY, parent, label);"
+         "CREATE TABLE reg_values(key, label, type, data)"},
+        {kForeignTables, false, "a table with one more column, which must not be null",
+         "CREATE TABLE reg_keys(id INTEGER PRIMARY KEY, parent INTEGER NOT NULL, name BLOB NOT NULL, "
+         "fold BLOB NOT NULL, extra NOT NULL, UNIQUE(parent, fold));"
+         "CREATE TABLE reg_values(key INTEGER NOT NULL, name BLOB NOT NULL, fold BLOB NOT NULL, "
+         "type INTEGER NOT NULL, data BLOB NOT NULL, PRIMARY KEY(key, fold)) WITHOUT ROWID"},
     };
     const char* source = std::getenv("KELVO_SOURCE_DIR");
     for (const auto& c : cases) {
@@ -311,11 +319,7 @@ TEST(Settings, DamagedFileIsSetAside) {
         if (c.damage == kForeignTables) {
             sqlite3* db = nullptr;
             ASSERT_EQ(sqlite3_open(home.database().c_str(), &db), SQLITE_OK);
-            EXPECT_EQ(sqlite3_exec(db,
-                                   "CREATE TABLE reg_keys(id INTEGER PRIMARY KEY, parent, label);"
-                                   "CREATE TABLE reg_values(key, label, type, data)",
-                                   nullptr, nullptr, nullptr),
-                      SQLITE_OK);
+            EXPECT_EQ(sqlite3_exec(db, c.tables, nullptr, nullptr, nullptr), SQLITE_OK);
             sqlite3_close(db);
         } else if (c.openFirst || c.damage != kGarbage) {
             SaveSetting(kApp, kCategory, "testo0", "before");
