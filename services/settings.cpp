@@ -55,10 +55,12 @@ std::u16string ReadText(HKEY key, const std::u16string& name) {
     return text;
 }
 
+// When the store finds its file damaged while writing, it sets the file aside
+// and starts a fresh one, where the key just walked to does not exist
+// (ERROR_KEY_DELETED): the walk is then made once more, so that the text is
+// not lost.
 void WriteText(const std::string& application, const std::string& category, const std::string& key,
                const std::u16string& value) {
-    HKEY handle = WalkPath(application, category, KEY_WRITE);
-    if (!handle) return;
     std::vector<BYTE> bytes;
     bytes.reserve(value.size() * 2);
     for (char16_t unit : value) {
@@ -66,8 +68,14 @@ void WriteText(const std::string& application, const std::string& category, cons
         bytes.push_back(static_cast<BYTE>(unit >> 8));
     }
     const std::u16string name = ToWide(key);
-    RegSetValueExW(handle, name.c_str(), 0, REG_SZ, bytes.data(), static_cast<DWORD>(bytes.size()));
-    RegCloseKey(handle);
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        HKEY handle = WalkPath(application, category, KEY_WRITE);
+        if (!handle) return;
+        const LSTATUS rc =
+            RegSetValueExW(handle, name.c_str(), 0, REG_SZ, bytes.data(), static_cast<DWORD>(bytes.size()));
+        RegCloseKey(handle);
+        if (rc != ERROR_KEY_DELETED) return;
+    }
 }
 
 }  // namespace

@@ -120,8 +120,27 @@ DWORD MakeFolders(const std::string& dir) {
 // --- SQLite results ----------------------------------------------------------
 
 bool IsDamage(int rc) {
-    const int primary = rc & 0xFF;
-    return primary == SQLITE_NOTADB || primary == SQLITE_CORRUPT;
+    switch (rc & 0xFF) {
+        case SQLITE_NOTADB:
+        case SQLITE_CORRUPT:
+            return true;
+        // On a file this process opened for writing, SQLITE_READONLY comes
+        // from its header (a write version SQLite does not know): saving
+        // would fail for ever. (When the file was moved away under the
+        // connection, the set aside finds another file at the path, or none,
+        // and moves nothing.)
+        case SQLITE_READONLY:
+            return true;
+        // The statements are fixed and keep to the constraints and types of
+        // the tables this store makes: these come from the file (a damaged
+        // index or record, or other tables under the store's names).
+        case SQLITE_CONSTRAINT:
+        case SQLITE_MISMATCH:
+        case SQLITE_TOOBIG:
+            return true;
+        default:
+            return false;
+    }
 }
 
 DWORD ToError(int rc) {
@@ -199,6 +218,8 @@ public:
     sqlite3* db() const { return db_; }
     const std::string& path() const { return path_; }
     pid_t pid() const { return pid_; }
+    dev_t dev() const { return dev_; }
+    ino_t ino() const { return ino_; }
 
     // Still the file at `path`? Another process may have set it aside.
     bool StillCurrent(const std::string& path) const {
@@ -208,6 +229,10 @@ public:
     }
 
     // A prepared statement, kept for the connection's life; reset on return.
+    // The statements are fixed and fit the tables this store makes, so one
+    // that does not compile (SQLITE_ERROR: a missing column, a missing unique
+    // key) means the file holds other tables under those names: it can never
+    // be used, and counts as not being a database.
     sqlite3_stmt* Statement(const char* sql, int* rc) {
         auto it = statements_.find(sql);
         if (it != statements_.end()) {
@@ -218,6 +243,7 @@ public:
         }
         sqlite3_stmt* stmt = nullptr;
         *rc = sqlite3_prepare_v3(db_, sql, -1, SQLITE_PREPARE_PERSISTENT, &stmt, nullptr);
+        if ((*rc & 0xFF) == SQLITE_ERROR) *rc = SQLITE_NOTADB;
         if (*rc != SQLITE_OK) return nullptr;
         statements_.emplace(sql, stmt);
         return stmt;
@@ -249,8 +275,15 @@ void DropCached() {
 }
 
 // Reads the schema, which is where SQLite first looks at the file's pages.
+// Besides SQLITE_NOTADB and SQLITE_CORRUPT, a damaged file can give a plain
+// SQLITE_ERROR here (a header naming a file format SQLite does not know) or
+// SQLITE_NOMEM (a record claiming an absurd size): such a file can never be
+// read or written, so these count as not being a database too. A lock or an
+// I/O error does not.
 int Probe(sqlite3* db) {
-    return sqlite3_exec(db, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr);
+    const int rc = sqlite3_exec(db, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr);
+    const int primary = rc & 0xFF;
+    return primary == SQLITE_ERROR || primary == SQLITE_NOMEM ? SQLITE_NOTADB : rc;
 }
 
 // Runs one of SQLite's check pragmas; `whole` tells whether it found no
@@ -346,8 +379,11 @@ bool Exists(const std::string& path) {
 // Sets a damaged file aside under a new name, with the journal that belongs to
 // it, so that nothing is thrown away and the journal is never played back into
 // the fresh database. Runs under an exclusive lock on the folder, and looks at
-// the file again first: another process may have done this already.
-Result SetAside(const std::string& dir, const std::string& path) {
+// the file again first: another process may have done this already. The file
+// whose schema reads well is moved only when it is still the one that showed
+// the damage (`dev`, `ino`): damage can lie in pages that the look at the
+// schema does not read.
+Result SetAside(const std::string& dir, const std::string& path, dev_t dev, ino_t ino) {
     const int dirFd = open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dirFd < 0) return Result::Error(ErrnoToError(errno));
     flock(dirFd, LOCK_EX);
@@ -365,7 +401,10 @@ Result SetAside(const std::string& dir, const std::string& path) {
             if (rc == SQLITE_OK && !whole) rc = SQLITE_CORRUPT;
         }
         sqlite3_close_v2(probe);
-        if (!IsDamage(rc)) {
+        struct stat st {};
+        const bool sameFile =
+            rc == SQLITE_OK && stat(path.c_str(), &st) == 0 && st.st_dev == dev && st.st_ino == ino;
+        if (!IsDamage(rc) && !sameFile) {
             // Healthy now (set aside by someone else), missing, or locked:
             // nothing to move. A lock is never taken for damage.
             flock(dirFd, LOCK_UN);
@@ -425,9 +464,11 @@ Result Open(Connection** out) {
             *out = c.get();
             return r;
         }
+        const dev_t dev = fresh ? fresh->dev() : 0;
+        const ino_t ino = fresh ? fresh->ino() : 0;
         fresh.reset();
         if (!IsDamage(r.sqlite) || attempt == 1) return r;
-        Result moved = SetAside(dir, path);
+        Result moved = SetAside(dir, path, dev, ino);
         if (!moved.ok()) return moved;
     }
     return Result::Error(ERROR_BADDB);
@@ -470,9 +511,11 @@ DWORD RunTransaction(bool write, Body body) {
         if (!sqlite3_get_autocommit(c->db())) sqlite3_exec(c->db(), "ROLLBACK", nullptr, nullptr, nullptr);
         if (r.ok() || !IsDamage(r.sqlite) || attempt == 1) return r.error;
         const std::string path = c->path();
+        const dev_t dev = c->dev();
+        const ino_t ino = c->ino();
         DropCached();
         const std::string dir = path.substr(0, path.find_last_of('/'));
-        Result moved = SetAside(dir, path);
+        Result moved = SetAside(dir, path, dev, ino);
         if (!moved.ok()) return moved.error;
     }
     return ERROR_BADDB;

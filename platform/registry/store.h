@@ -10,8 +10,10 @@
 // success). Writes are synchronous: when SetValue returns 0 the value is on
 // disk. Two processes share the file safely; a lock held by another process
 // longer than the busy timeout gives ERROR_BUSY and changes nothing. A file
-// that is not a database, or a damaged one, is renamed aside (never deleted)
-// with a notice through platform::Notice, and a fresh database is started.
+// that is not a database, a damaged one, one whose tables are not this
+// store's, or one that SQLite can read but never write, is renamed aside
+// (never deleted) with a notice through platform::Notice, and a fresh
+// database is started.
 //
 // The connection is opened on first use and kept; it is reopened when the
 // resolved location changes (XDG_CONFIG_HOME or HOME changed) or when the file

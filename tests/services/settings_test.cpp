@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sqlite3.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -259,29 +260,105 @@ TEST(Settings, WriterKilledMidSave) {
 }
 
 // A file that is not a database, found at the first call or under an open
-// connection, is set aside whole, with a notice, and a fresh one started.
+// connection, and, found at the first call, a database whose first page (the
+// schema) reads well but whose other pages are damaged, whose header names a
+// file format SQLite does not know, whose schema holds a record of absurd
+// size (an input the fuzz target found; SQLite reports it as out of memory),
+// or whose tables have the store's names but other columns, is set aside
+// whole, with a notice, and a fresh one started.
 TEST(Settings, DamagedFileIsSetAside) {
-    for (bool openFirst : {false, true}) {
-        SCOPED_TRACE(openFirst ? "damaged under an open connection" : "damaged before the first call");
+    enum Damage { kGarbage, kPagesAfterSchema, kUnknownFormat, kSchemaRecordTooLarge, kForeignTables };
+    const struct {
+        Damage damage;
+        bool openFirst;
+        const char* name;
+        const char* tables;  // kForeignTables: what the file holds
+    } cases[] = {
+        {kGarbage, false, "not a database, before the first call"},
+        {kGarbage, true, "not a database, under an open connection"},
+        {kPagesAfterSchema, false, "pages after the schema damaged"},
+        {kUnknownFormat, false, "unknown schema format number"},
+        {kSchemaRecordTooLarge, false, "schema record of absurd size"},
+        {kForeignTables, false, "tables with other columns",
+         "CREATE TABLE reg_keys(id INTEGER PRIMARY KEY, parent, label);"
+         "CREATE TABLE reg_values(key, label, type, data)"},
+        {kForeignTables, false, "a table with one more column, which must not be null",
+         "CREATE TABLE reg_keys(id INTEGER PRIMARY KEY, parent INTEGER NOT NULL, name BLOB NOT NULL, "
+         "fold BLOB NOT NULL, extra NOT NULL, UNIQUE(parent, fold));"
+         "CREATE TABLE reg_values(key INTEGER NOT NULL, name BLOB NOT NULL, fold BLOB NOT NULL, "
+         "type INTEGER NOT NULL, data BLOB NOT NULL, PRIMARY KEY(key, fold)) WITHOUT ROWID"},
+    };
+    const char* source = std::getenv("KELVO_SOURCE_DIR");
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
         scratch::TempHome home;
         scratch::NoticeCapture notices;
         std::filesystem::create_directories(home.folder());
-        if (openFirst) SaveSetting(kApp, kCategory, "testo0", "before");
+        if (c.damage == kForeignTables) {
+            sqlite3* db = nullptr;
+            ASSERT_EQ(sqlite3_open(home.database().c_str(), &db), SQLITE_OK);
+            EXPECT_EQ(sqlite3_exec(db, c.tables, nullptr, nullptr, nullptr), SQLITE_OK);
+            sqlite3_close(db);
+        } else if (c.openFirst || c.damage != kGarbage) {
+            SaveSetting(kApp, kCategory, "testo0", "before");
+        }
+        if (!c.openFirst) platform::registry::CloseDatabase();
+        std::string damaged = c.damage == kGarbage ? std::string(8192, '\0')
+                              : c.damage == kSchemaRecordTooLarge
+                                  ? scratch::ReadFile(std::string(source ? source : ".") +
+                                                      "/fuzz/corpus/database/schema-record-too-large")
+                                  : scratch::ReadFile(home.database());
+        ASSERT_GE(damaged.size(), 2048u);
         std::mt19937 random(12345);
-        std::string garbage(8192, '\0');
-        for (char& c : garbage)
-            c = static_cast<char>(random());
-        scratch::WriteFile(home.database(), garbage);
+        if (c.damage == kUnknownFormat)
+            damaged[47] = 9;  // the schema format number, 1 to 4 (big-endian, bytes 44-47)
+        else if (c.damage != kSchemaRecordTooLarge && c.damage != kForeignTables)
+            for (std::size_t i = c.damage == kPagesAfterSchema ? 4096 : 0; i < damaged.size(); ++i)
+                damaged[i] = static_cast<char>(random());
+        scratch::WriteFile(home.database(), damaged);
 
         EXPECT_EQ(LoadSetting(kApp, kCategory, "testo0"), "");
         SaveSetting(kApp, kCategory, "testo0", "after");
         EXPECT_EQ(LoadSetting(kApp, kCategory, "testo0"), "after");
 
-        const std::vector<std::string> damaged = scratch::DamagedFiles(home.folder());
-        ASSERT_EQ(damaged.size(), 1u);
-        EXPECT_TRUE(scratch::ReadFile(damaged[0]) == garbage) << "the damaged file is kept unchanged";
+        const std::vector<std::string> aside = scratch::DamagedFiles(home.folder());
+        ASSERT_EQ(aside.size(), 1u);
+        EXPECT_TRUE(scratch::ReadFile(aside[0]) == damaged) << "the damaged file is kept unchanged";
         ASSERT_EQ(notices.messages.size(), 1u);
-        EXPECT_NE(notices.messages[0].find(damaged[0]), std::string::npos) << notices.messages[0];
+        EXPECT_NE(notices.messages[0].find(aside[0]), std::string::npos) << notices.messages[0];
+    }
+}
+
+// Damage that only a write meets: the header counts free pages that do not
+// exist, which reads never look at, or names a write version SQLite does not
+// know, which makes the file read-only. The save that finds it sets the file
+// aside and still stores its text, in the fresh file.
+TEST(Settings, DamageFoundWhileSavingLosesNothing) {
+    const struct {
+        std::size_t offset;  // of the last byte of a big-endian header field
+        char value;
+        const char* name;
+    } cases[] = {
+        {39, 9, "free page count without a free page list"},
+        {18, 5, "unknown write version"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        scratch::TempHome home;
+        scratch::NoticeCapture notices;
+        SaveSetting(kApp, kCategory, "testo0", "before");
+        platform::registry::CloseDatabase();
+        std::string damaged = scratch::ReadFile(home.database());
+        ASSERT_GT(damaged.size(), 40u);
+        damaged[c.offset] = c.value;
+        scratch::WriteFile(home.database(), damaged);
+        ASSERT_EQ(LoadSetting(kApp, kCategory, "testo0"), "before") << "reads do not meet this damage";
+
+        const std::string text(10000, 'x');  // needs new pages
+        SaveSetting(kApp, kCategory, "testo1", text);
+        EXPECT_EQ(LoadSetting(kApp, kCategory, "testo1"), text);
+        EXPECT_EQ(scratch::DamagedFiles(home.folder()).size(), 1u);
+        EXPECT_EQ(notices.messages.size(), 1u);
     }
 }
 
