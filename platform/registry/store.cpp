@@ -394,10 +394,11 @@ Result SetAside(const std::string& dir, const std::string& path, dev_t dev, ino_
         if (rc == SQLITE_OK) {
             sqlite3_extended_result_codes(probe, 1);
             sqlite3_busy_timeout(probe, busyTimeoutMs);
+            rc = Probe(probe);
             // Every page is read: damage in a table, below a whole schema
             // page, is damage too.
             bool whole = false;
-            rc = RunCheck(probe, "PRAGMA quick_check", &whole);
+            if (rc == SQLITE_OK) rc = RunCheck(probe, "PRAGMA quick_check", &whole);
             if (rc == SQLITE_OK && !whole) rc = SQLITE_CORRUPT;
         }
         sqlite3_close_v2(probe);
