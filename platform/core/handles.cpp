@@ -76,8 +76,8 @@ std::size_t LiveObjects(Kind kind) {
 }
 
 std::size_t LiveGraphicsObjects() {
-    return LiveObjects(Kind::Dc) + LiveObjects(Kind::Pen) + LiveObjects(Kind::Brush) + LiveObjects(Kind::Font) +
-           LiveObjects(Kind::Bitmap);
+    return LiveObjects(Kind::Dc) + LiveObjects(Kind::Pen) + LiveObjects(Kind::Brush) +
+           LiveObjects(Kind::Font) + LiveObjects(Kind::Bitmap);
 }
 
 }  // namespace platform

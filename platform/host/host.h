@@ -27,12 +27,12 @@ struct Rect {
 
 // How a top-level window looks on the desktop.
 struct WindowSpec {
-    int x = 0, y = 0;          // screen position of the content area
+    int x = 0, y = 0;           // screen position of the content area
     int width = 1, height = 1;  // content size, menu bar included
     std::string titleUtf8;
-    bool decorated = true;     // title bar, close box; false: a bare pop-up (menus)
+    bool decorated = true;  // title bar, close box; false: a bare pop-up (menus)
     bool minimizable = true;
-    bool toolWindow = false;   // no taskbar entry (the About box)
+    bool toolWindow = false;  // no taskbar entry (the About box)
     bool topMost = false;
     WindowId transientFor = 0;  // kept in front of this window
     bool visible = false;
@@ -41,15 +41,15 @@ struct WindowSpec {
 struct Event {
     enum class Type {
         None,
-        MouseMove,       // x, y
-        MouseDown,       // x, y, button, clicks
-        MouseUp,         // x, y, button
-        MouseWheel,      // x, y, wheel (+1 away from the user, -1 towards)
-        PointerLeft,     // the pointer left the window
-        KeyDown,         // key (virtual-key code), repeat
-        KeyUp,           // key
-        Text,            // text: what the person typed, UTF-16
-        FocusGained,     // the desktop made this window the active one
+        MouseMove,    // x, y
+        MouseDown,    // x, y, button, clicks
+        MouseUp,      // x, y, button
+        MouseWheel,   // x, y, wheel (+1 away from the user, -1 towards)
+        PointerLeft,  // the pointer left the window
+        KeyDown,      // key (virtual-key code), repeat
+        KeyUp,        // key
+        Text,         // text: what the person typed, UTF-16
+        FocusGained,  // the desktop made this window the active one
         FocusLost,
         CloseRequested,  // the close box, or the desktop's close shortcut
         Moved,           // x, y: new screen position of the content area
