@@ -19,6 +19,7 @@
 #include "framework/registry.h"
 #include "framework/wndproc.h"
 #include "platform/host/headless/headless.h"
+#include "tests/support/program_env.h"
 
 namespace programtest {
 
@@ -31,17 +32,7 @@ inline std::string tempDir;
 class ProgramRun : public testing::Test {
 protected:
     static void SetUpTestSuite() {
-        setenv("LC_ALL", "it_IT.UTF-8", 1);
-        char dir[] = "/tmp/kelvo-program-XXXXXX";
-        tempDir = mkdtemp(dir);
-        setenv("XDG_CONFIG_HOME", (tempDir + "/config").c_str(), 1);
-        // A recording stand-in for the desktop's opener.
-        mkdir((tempDir + "/bin").c_str(), 0700);
-        std::ofstream script(tempDir + "/bin/xdg-open");
-        script << "#!/bin/sh\nprintf '%s\\n' \"$1\" >> " << tempDir << "/opened\n";
-        script.close();
-        chmod((tempDir + "/bin/xdg-open").c_str(), 0700);
-        setenv("PATH", (tempDir + "/bin:" + std::getenv("PATH")).c_str(), 1);
+        tempDir = testsupport::PrepareProgramEnvironment("/tmp/kelvo-program-XXXXXX");
     }
 
     void SetUp() override {

@@ -49,6 +49,7 @@
 #include "platform/core/handles.h"
 #include "platform/host/headless/headless.h"
 #include "platform/wm/wm_internal.h"
+#include "tests/support/program_env.h"
 
 using namespace MyGame;
 using platform::headless::Driver;
@@ -132,17 +133,7 @@ std::u16string TextOf(HWND hwnd) {
 class Soak : public testing::Test {
 protected:
     static void SetUpTestSuite() {
-        setenv("LC_ALL", "it_IT.UTF-8", 1);
-        char dir[] = "/tmp/kelvo-soak-XXXXXX";
-        tempDir = mkdtemp(dir);
-        setenv("XDG_CONFIG_HOME", (tempDir + "/config").c_str(), 1);
-        // A recording stand-in for the desktop's opener.
-        mkdir((tempDir + "/bin").c_str(), 0700);
-        std::ofstream script(tempDir + "/bin/xdg-open");
-        script << "#!/bin/sh\nprintf '%s\\n' \"$1\" >> " << tempDir << "/opened\n";
-        script.close();
-        chmod((tempDir + "/bin/xdg-open").c_str(), 0700);
-        setenv("PATH", (tempDir + "/bin:" + std::getenv("PATH")).c_str(), 1);
+        tempDir = testsupport::PrepareProgramEnvironment("/tmp/kelvo-soak-XXXXXX");
     }
 
     static void TearDownTestSuite() {
