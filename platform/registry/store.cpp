@@ -341,8 +341,8 @@ Result OpenFile(const std::string& path, std::unique_ptr<Connection>* out) {
     return Result::Ok();
 }
 
-// Makes sure the schema is there. Reading sqlite_master is also the first
-// look at the file, so damage shows up here.
+// Makes sure the schema is there and the file is whole. Reading sqlite_master
+// is also the first look at the file, so damage shows up here.
 Result PrepareSchema(Connection& c) {
     int rc = Probe(c.db());
     if (rc != SQLITE_OK) return Result::Sqlite(rc);
@@ -354,7 +354,15 @@ Result PrepareSchema(Connection& c) {
     const int tables = rc == SQLITE_ROW ? sqlite3_column_int(s, 0) : 0;
     sqlite3_reset(s);
     if (rc != SQLITE_ROW) return Result::Sqlite(rc);
-    if (tables == 2) return Result::Ok();
+    if (tables == 2) {
+        // Every page is read once, when the file is opened: damage in a page
+        // that the first reads happen not to touch would otherwise show only
+        // after a save had gone into the damaged file.
+        bool whole = false;
+        rc = RunCheck(c.db(), "PRAGMA quick_check", &whole);
+        if (rc != SQLITE_OK) return Result::Sqlite(rc);
+        return whole ? Result::Ok() : Result::Sqlite(SQLITE_CORRUPT);
+    }
     std::string script = std::string("BEGIN IMMEDIATE;") + kSchema + "COMMIT;";
     rc = sqlite3_exec(c.db(), script.c_str(), nullptr, nullptr, nullptr);
     if (rc != SQLITE_OK && !sqlite3_get_autocommit(c.db()))

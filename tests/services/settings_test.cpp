@@ -267,18 +267,18 @@ TEST(Settings, WriterKilledMidSave) {
 // or whose tables have the store's names but other columns, is set aside
 // whole, with a notice, and a fresh one started.
 TEST(Settings, DamagedFileIsSetAside) {
-    enum Damage { kGarbage, kPagesAfterSchema, kUnknownFormat, kSchemaRecordTooLarge, kForeignTables };
+    enum Damage { kGarbage, kPagesAfterSchema, kUnknownFormat, kFuzzInput, kForeignTables };
     const struct {
         Damage damage;
         bool openFirst;
         const char* name;
-        const char* tables;  // kForeignTables: what the file holds
+        const char* tables;  // kForeignTables: what the file holds; kFuzzInput: the committed input
     } cases[] = {
         {kGarbage, false, "not a database, before the first call"},
         {kGarbage, true, "not a database, under an open connection"},
         {kPagesAfterSchema, false, "pages after the schema damaged"},
         {kUnknownFormat, false, "unknown schema format number"},
-        {kSchemaRecordTooLarge, false, "schema record of absurd size"},
+        {kFuzzInput, false, "schema record of absurd size", "schema-record-too-large"},
         {kForeignTables, false, "tables with other columns",
          "CREATE TABLE reg_keys(id INTEGER PRIMARY KEY, parent, label);"
          "CREATE TABLE reg_values(key, label, type, data)"},
@@ -303,16 +303,16 @@ TEST(Settings, DamagedFileIsSetAside) {
             SaveSetting(kApp, kCategory, "testo0", "before");
         }
         if (!c.openFirst) platform::registry::CloseDatabase();
-        std::string damaged = c.damage == kGarbage ? std::string(8192, '\0')
-                              : c.damage == kSchemaRecordTooLarge
-                                  ? scratch::ReadFile(std::string(source ? source : ".") +
-                                                      "/fuzz/corpus/database/schema-record-too-large")
-                                  : scratch::ReadFile(home.database());
+        std::string damaged =
+            c.damage == kGarbage ? std::string(8192, '\0')
+            : c.damage == kFuzzInput
+                ? scratch::ReadFile(std::string(source ? source : ".") + "/fuzz/corpus/database/" + c.tables)
+                : scratch::ReadFile(home.database());
         ASSERT_GE(damaged.size(), 2048u);
         std::mt19937 random(12345);
         if (c.damage == kUnknownFormat)
             damaged[47] = 9;  // the schema format number, 1 to 4 (big-endian, bytes 44-47)
-        else if (c.damage != kSchemaRecordTooLarge && c.damage != kForeignTables)
+        else if (c.damage != kFuzzInput && c.damage != kForeignTables)
             for (std::size_t i = c.damage == kPagesAfterSchema ? 4096 : 0; i < damaged.size(); ++i)
                 damaged[i] = static_cast<char>(random());
         scratch::WriteFile(home.database(), damaged);
@@ -329,18 +329,41 @@ TEST(Settings, DamagedFileIsSetAside) {
     }
 }
 
-// Damage that only a write meets: the header counts free pages that do not
-// exist, which reads never look at, or names a write version SQLite does not
-// know, which makes the file read-only. The save that finds it sets the file
-// aside and still stores its text, in the fresh file.
+// A file whose keys read well but one of whose table pages is damaged (an
+// input the fuzz target found): a save would go into it without an error and
+// the next read meet the damage, losing the text from view. The whole file is
+// read when it is opened, so it is set aside before the save.
+TEST(Settings, DamageInAnyPageIsFoundBeforeASave) {
+    scratch::TempHome home;
+    scratch::NoticeCapture notices;
+    std::filesystem::create_directories(home.folder());
+    const char* source = std::getenv("KELVO_SOURCE_DIR");
+    const std::string damaged =
+        scratch::ReadFile(std::string(source ? source : ".") + "/fuzz/corpus/database/cell-outside-its-page");
+    ASSERT_FALSE(damaged.empty());
+    scratch::WriteFile(home.database(), damaged);
+
+    SaveSetting("Kelvo", "Captions", "Rod1", "saved after");
+    EXPECT_EQ(LoadSetting("Kelvo", "Captions", "Rod1"), "saved after");
+    const std::vector<std::string> aside = scratch::DamagedFiles(home.folder());
+    ASSERT_EQ(aside.size(), 1u);
+    EXPECT_TRUE(scratch::ReadFile(aside[0]) == damaged) << "the damaged file is kept unchanged";
+}
+
+// Damage in the header: a free page count without a free page list, which
+// the look at every page made when the file is opened finds, and a write
+// version SQLite does not know, which reads never meet and which makes the
+// file read-only, so the save finds it. Either way the file is set aside and
+// the save still stores its text, in the fresh file.
 TEST(Settings, DamageFoundWhileSavingLosesNothing) {
     const struct {
         std::size_t offset;  // of the last byte of a big-endian header field
         char value;
         const char* name;
+        bool readable;  // the earlier value reads back until the save
     } cases[] = {
-        {39, 9, "free page count without a free page list"},
-        {18, 5, "unknown write version"},
+        {39, 9, "free page count without a free page list", false},
+        {18, 5, "unknown write version", true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -352,7 +375,7 @@ TEST(Settings, DamageFoundWhileSavingLosesNothing) {
         ASSERT_GT(damaged.size(), 40u);
         damaged[c.offset] = c.value;
         scratch::WriteFile(home.database(), damaged);
-        ASSERT_EQ(LoadSetting(kApp, kCategory, "testo0"), "before") << "reads do not meet this damage";
+        ASSERT_EQ(LoadSetting(kApp, kCategory, "testo0"), c.readable ? "before" : "");
 
         const std::string text(10000, 'x');  // needs new pages
         SaveSetting(kApp, kCategory, "testo1", text);
