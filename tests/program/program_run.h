@@ -58,21 +58,9 @@ protected:
         form = new FormMain(GetModuleHandleW(nullptr), MainCaption());
         d.Pump();
     }
-    // Ends the run as the entry does after the loop, then forgets the old
-    // run's elements so the next run starts as a fresh process would.
-    void Stop() {
-        if (form != nullptr && IsWindow(form->hwnd)) DestroyWindow(form->hwnd);
-        d.Pump();
-        for (TQUtility::GUIElement* e : TQUtility::deferredDeletes)
-            delete e;
-        TQUtility::deferredDeletes.clear();
-        delete form;
-        form = nullptr;
-        TQUtility::registeredElements.clear();
-        TQUtility::mainWindow = nullptr;
-        TQUtility::activeForm = nullptr;
-        TQUtility::mouseTracking = false;
-    }
+    // Ends the run as the entry does after the loop; the next run starts as
+    // a fresh process would.
+    void Stop() { testsupport::EndProgramRun(form, d); }
 
     // A screen point inside element e, which lies on the form `top`.
     POINT Screen(TQUtility::GUIElement* e, int dx, int dy, TQUtility::GUIElement* top = nullptr) {

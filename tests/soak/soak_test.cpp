@@ -165,13 +165,7 @@ protected:
 
     void TearDown() override {
         d.host().SetIdleHandler(nullptr);
-        if (form != nullptr && IsWindow(form->hwnd)) DestroyWindow(form->hwnd);
-        d.Pump();
-        for (TQUtility::GUIElement* e : TQUtility::deferredDeletes)
-            delete e;
-        TQUtility::deferredDeletes.clear();
-        delete form;
-        form = nullptr;
+        testsupport::EndProgramRun(form, d);
     }
 
     // --- What must hold --------------------------------------------------

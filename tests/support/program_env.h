@@ -1,7 +1,7 @@
 // The environment the whole program is tested in: the Italian locale (so the
 // total is grouped with dots), a private folder holding the settings, and a
 // recording stand-in for the desktop's opener first on PATH, which appends
-// the one argument it is given to <folder>/opened.
+// the one argument it is given to <folder>/opened; and the end of one run.
 #pragma once
 
 #include <sys/stat.h>
@@ -10,6 +10,11 @@
 #include <cstdlib>
 #include <fstream>
 #include <string>
+
+#include "abacus/formmain.h"
+#include "framework/registry.h"
+#include "framework/wndproc.h"
+#include "platform/host/headless/headless.h"
 
 namespace testsupport {
 
@@ -26,6 +31,23 @@ inline std::string PrepareProgramEnvironment(std::string pattern) {
     chmod((dir + "/bin/xdg-open").c_str(), 0700);
     setenv("PATH", (dir + "/bin:" + std::getenv("PATH")).c_str(), 1);
     return dir;
+}
+
+// Ends a run of the program as the entry does after its loop, then forgets
+// the run's elements, so that another run starts as a fresh process would.
+template <class Form>  // MyGame::FormMain or a test's subclass of it
+void EndProgramRun(Form*& form, platform::headless::Driver& d) {
+    if (form != nullptr && IsWindow(form->hwnd)) DestroyWindow(form->hwnd);
+    d.Pump();
+    for (TQUtility::GUIElement* e : TQUtility::deferredDeletes)
+        delete e;
+    TQUtility::deferredDeletes.clear();
+    delete form;
+    form = nullptr;
+    TQUtility::registeredElements.clear();
+    TQUtility::mainWindow = nullptr;
+    TQUtility::activeForm = nullptr;
+    TQUtility::mouseTracking = false;
 }
 
 }  // namespace testsupport
