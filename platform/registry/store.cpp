@@ -304,6 +304,14 @@ int RunCheck(sqlite3* db, const char* pragma, bool* whole) {
     return rc;
 }
 
+// Reads every page of the file: SQLITE_CORRUPT when one of them is damaged,
+// else the result of reading (a lock, an I/O error).
+int CheckPages(sqlite3* db) {
+    bool whole = false;
+    const int rc = RunCheck(db, "PRAGMA quick_check", &whole);
+    return rc == SQLITE_OK && !whole ? SQLITE_CORRUPT : rc;
+}
+
 // Creates the file (owner-only) when missing, tightens a wider mode, and
 // opens it. The file is made here rather than by SQLite so that it never
 // exists with wider permissions, not even for a moment.
@@ -358,10 +366,8 @@ Result PrepareSchema(Connection& c) {
         // Every page is read once, when the file is opened: damage in a page
         // that the first reads happen not to touch would otherwise show only
         // after a save had gone into the damaged file.
-        bool whole = false;
-        rc = RunCheck(c.db(), "PRAGMA quick_check", &whole);
-        if (rc != SQLITE_OK) return Result::Sqlite(rc);
-        return whole ? Result::Ok() : Result::Sqlite(SQLITE_CORRUPT);
+        rc = CheckPages(c.db());
+        return rc == SQLITE_OK ? Result::Ok() : Result::Sqlite(rc);
     }
     std::string script = std::string("BEGIN IMMEDIATE;") + kSchema + "COMMIT;";
     rc = sqlite3_exec(c.db(), script.c_str(), nullptr, nullptr, nullptr);
@@ -403,11 +409,8 @@ Result SetAside(const std::string& dir, const std::string& path, dev_t dev, ino_
             sqlite3_extended_result_codes(probe, 1);
             sqlite3_busy_timeout(probe, busyTimeoutMs);
             rc = Probe(probe);
-            // Every page is read: damage in a table, below a whole schema
-            // page, is damage too.
-            bool whole = false;
-            if (rc == SQLITE_OK) rc = RunCheck(probe, "PRAGMA quick_check", &whole);
-            if (rc == SQLITE_OK && !whole) rc = SQLITE_CORRUPT;
+            // Damage in a table, below a whole schema page, is damage too.
+            if (rc == SQLITE_OK) rc = CheckPages(probe);
         }
         sqlite3_close_v2(probe);
         struct stat st {};

@@ -319,8 +319,17 @@ def main():
             fail("typing into caption box 0 changed nothing on screen")
 
         # "Chiudi", answered No: the program keeps running.
+        # The box, centred on the screen, covers part of the main window's
+        # background; once it is gone that part is painted again (the desktop
+        # reports it exposed, and the window is presented anew).
+        under = (640 - 30 - k.x0, 512 - 10 - k.y0, 60, 20)
+        background = k.grab(*under)
         k.click(550, 46)
+        if not wait_for(10, lambda: question_window() and k.grab(*under) != background):
+            fail("the exit question did not appear over the middle of the main window")
         answer_question("n")
+        if not wait_for(3, lambda: k.grab(*under) == background):
+            fail("the main window was not painted again where the exit question had covered it")
         time.sleep(0.5)
         if not k.alive():
             fail("the program ended although the exit question was answered No")

@@ -1,6 +1,7 @@
-// The X side of the SDL host. The desktop's scale comes from the Xft.dpi
-// resource, read through a short connection of its own, because the factor
-// is needed before SDL has a window whose connection could be borrowed.
+// The X side of the SDL host (see sdl_x11.h). The desktop's scale comes from
+// the Xft.dpi resource, read through a short connection of its own, because
+// the factor is needed before SDL has a window whose connection could be
+// borrowed; the presenter borrows SDL's connection once windows exist.
 
 // Xlib defines macros (None, Bool, Status) that our headers use as names:
 // it comes last.
